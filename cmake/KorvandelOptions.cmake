@@ -1,0 +1,53 @@
+# Compiler warnings and sanitizers, set in one place for every target of the project.
+option(KORVANDEL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+add_library(korvandel_options INTERFACE)
+target_compile_features(korvandel_options INTERFACE cxx_std_20)
+target_compile_options(korvandel_options INTERFACE -Wall -Wextra)
+target_include_directories(korvandel_options INTERFACE ${PROJECT_SOURCE_DIR})
+if(KORVANDEL_SANITIZE)
+  target_compile_options(korvandel_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(korvandel_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# korvandel_library(<name> <dir> [EXCLUDE <subdir>...]) builds every .cpp below <dir>
+# (except the excluded subfolders) into a static library. New source files need no edit here.
+function(korvandel_library name dir)
+  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/${dir}/${ex}/")
+  endforeach()
+  if(NOT sources)
+    set(empty ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
+    file(WRITE ${empty} "// ${name} has no sources yet.\n")
+    set(sources ${empty})
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_link_libraries(${name} PUBLIC korvandel_options)
+endfunction()
+
+# Fails the configuration when <target> links, directly or through its dependencies,
+# one of the forbidden libraries: the framework and the program see only the platform.
+function(korvandel_forbid_links target)
+  set(pending ${target})
+  set(seen "")
+  while(pending)
+    list(POP_FRONT pending current)
+    if(current IN_LIST seen OR NOT TARGET ${current})
+      continue()
+    endif()
+    list(APPEND seen ${current})
+    get_target_property(libs ${current} INTERFACE_LINK_LIBRARIES)
+    get_target_property(direct ${current} LINK_LIBRARIES)
+    foreach(lib IN LISTS libs direct)
+      if(lib MATCHES "^Qt6?::(Widgets|Sql|Gui|Test)$")
+        message(FATAL_ERROR "${target} must not link ${lib} (reached through ${current})")
+      endif()
+      if(lib AND NOT lib MATCHES "NOTFOUND$")
+        list(APPEND pending ${lib})
+      endif()
+    endforeach()
+  endwhile()
+endfunction()
