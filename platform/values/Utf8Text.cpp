@@ -1,0 +1,78 @@
+#include "platform/values/Utf8Text.h"
+
+namespace kv {
+namespace {
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Length of the character whose lead byte is `c` (1 for invalid lead bytes).
+std::size_t LeadLength(unsigned char c) {
+  if (c < 0x80) return 1;
+  if ((c & 0xE0) == 0xC0) return 2;
+  if ((c & 0xF0) == 0xE0) return 3;
+  if ((c & 0xF8) == 0xF0) return 4;
+  return 1;
+}
+
+}  // namespace
+
+std::size_t Utf8CutLength(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text.size();
+  // Walk back from the cut to the lead byte of the character that straddles it (at most
+  // three continuation bytes), then keep that character only if it ends before the cut.
+  std::size_t lead = maxBytes;
+  int steps = 0;
+  while (lead > 0 && steps < 3 && IsContinuation(static_cast<unsigned char>(text[lead]))) {
+    --lead;
+    ++steps;
+  }
+  if (!IsContinuation(static_cast<unsigned char>(text[lead])) && lead < maxBytes) {
+    std::size_t len = LeadLength(static_cast<unsigned char>(text[lead]));
+    if (lead + len <= maxBytes) return maxBytes;  // the character ends exactly at the cut
+    return lead;
+  }
+  return maxBytes;
+}
+
+std::string_view ClipRight(std::string_view text) {
+  std::size_t n = text.size();
+  while (n > 0 && text[n - 1] == ' ') --n;
+  return text.substr(0, n);
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  std::size_t b = 0;
+  std::size_t e = text.size();
+  while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
+  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+  return text.substr(b, e - b);
+}
+
+std::string UpperText(std::string_view text) {
+  std::string out(text);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(out[i]);
+    if (c >= 'a' && c <= 'z') {
+      out[i] = static_cast<char>(c - 32);
+    } else if (c == 0xC3 && i + 1 < out.size()) {
+      unsigned char d = static_cast<unsigned char>(out[i + 1]);
+      if (d >= 0xA0 && d <= 0xBE && d != 0xB7) out[i + 1] = static_cast<char>(d - 0x20);
+      ++i;
+    }
+  }
+  return out;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && UpperText(a) == UpperText(b);
+}
+
+std::size_t Utf8Length(std::string_view text) {
+  std::size_t n = 0;
+  for (char c : text) {
+    if (!IsContinuation(static_cast<unsigned char>(c))) ++n;
+  }
+  return n;
+}
+
+}  // namespace kv

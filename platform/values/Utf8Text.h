@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// Text helpers shared by the value types, the conversions and the pictures. All text in the
+// runtime is UTF-8; these functions never split a character and never read past the view.
+
+// The largest length <= maxBytes at which `text` can be cut without splitting a UTF-8
+// character: the cut moves back over continuation bytes to the start of the character that
+// would be split. Bytes that are not valid UTF-8 are treated as single characters.
+std::size_t Utf8CutLength(std::string_view text, std::size_t maxBytes);
+
+// `text` without trailing blanks (spaces only; the runtime pads with blanks).
+std::string_view ClipRight(std::string_view text);
+
+// `text` without leading and trailing blanks and tabs.
+std::string_view TrimBlanks(std::string_view text);
+
+// Upper-cased copy: ASCII letters and the Latin-1 letters U+00E0..U+00FE (except U+00F7) are
+// mapped to their capitals; everything else is copied unchanged, so the byte length never
+// changes. Case-insensitive comparisons and label lookups go through this one function.
+std::string UpperText(std::string_view text);
+
+// True when `a` and `b` are equal ignoring case as UpperText defines it.
+bool EqualNoCase(std::string_view a, std::string_view b);
+
+// Number of UTF-8 characters in `text` (invalid bytes count as one character each).
+std::size_t Utf8Length(std::string_view text);
+
+}  // namespace kv

@@ -1,0 +1,43 @@
+#include "platform/values/ValueType.h"
+
+#include "platform/values/ValueStatus.h"
+
+namespace kv {
+
+const char* ValueTypeName(ValueType type) {
+  switch (type) {
+    case ValueType::kString:
+      return "STRING";
+    case ValueType::kCString:
+      return "CSTRING";
+    case ValueType::kByte:
+      return "BYTE";
+    case ValueType::kShort:
+      return "SHORT";
+    case ValueType::kUShort:
+      return "USHORT";
+    case ValueType::kLong:
+      return "LONG";
+    case ValueType::kDecimal:
+      return "DECIMAL";
+    case ValueType::kReal:
+      return "REAL";
+  }
+  return "?";
+}
+
+const char* ValueStatusName(ValueStatus status) {
+  switch (status) {
+    case ValueStatus::kOk:
+      return "ok";
+    case ValueStatus::kOverflow:
+      return "overflow";
+    case ValueStatus::kInvalid:
+      return "invalid";
+    case ValueStatus::kDivideByZero:
+      return "divide by zero";
+  }
+  return "?";
+}
+
+}  // namespace kv
