@@ -102,8 +102,7 @@ ValueStatus DecimalValue::FromMantissa(Int128 mantissa, int scale, DecimalValue*
   return ValueStatus::kOk;
 }
 
-ValueStatus DecimalValue::FromWide(bool negative, Uint256 magnitude, int scale,
-                                   DecimalValue* out) {
+ValueStatus DecimalValue::FromWide(bool negative, Uint256 magnitude, int scale, DecimalValue* out) {
   int drop = scale > kMaxScale ? scale - kMaxScale : 0;
   int digits = DigitCount(magnitude);
   if (digits - drop > kMaxDigits) drop = digits - kMaxDigits;

@@ -15,7 +15,7 @@ namespace kv {
 // buffer as a VarRef, show it and map it to a storage column. The texts are views of string
 // literals (static storage), so descriptions can be built at compile time and copied freely.
 struct FieldDesc {
-  std::string_view label;    // "PRO:PCODE": the table prefix, a colon and the field name
+  std::string_view label;  // "PRO:PCODE": the table prefix, a colon and the field name
   ValueType type = ValueType::kString;
   std::size_t offset = 0;    // byte offset in the record
   std::uint32_t size = 0;    // byte size
@@ -100,6 +100,6 @@ constexpr FieldDesc MakeFieldDesc(std::string_view label, std::size_t offset,
 // KV_FIELD(Record, MEMBER, "PRE:LABEL" [, "@picture" [, "ExternalColumn"]]) describes the
 // member MEMBER of the record struct Record. Type, offset, size, digits and places come from
 // the member's declaration, so they cannot disagree with the struct.
-#define KV_FIELD(Record, member, label, ...)                                      \
-  ::kv::MakeFieldDesc<decltype(Record::member)>(label, offsetof(Record, member) \
-                                                    __VA_OPT__(, ) __VA_ARGS__)
+#define KV_FIELD(Record, member, label, ...)     \
+  ::kv::MakeFieldDesc<decltype(Record::member)>( \
+      label, offsetof(Record, member) __VA_OPT__(, ) __VA_ARGS__)

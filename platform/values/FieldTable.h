@@ -15,7 +15,7 @@ namespace kv {
 // two records are equal when their bytes are. Use in a static_assert beside the struct.
 template <typename R>
 inline constexpr bool kIsRecordType =
-    std::is_trivially_copyable_v<R> && std::is_standard_layout_v<R>;
+    std::is_trivially_copyable_v<R>&& std::is_standard_layout_v<R>;
 
 // The fields of one record layout, numbered from 1 in declaration order and found by label
 // without regard to case. Built once (usually as a function-local static) and then only

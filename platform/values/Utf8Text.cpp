@@ -3,7 +3,9 @@
 namespace kv {
 namespace {
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 // Length of the character whose lead byte is `c` (1 for invalid lead bytes).
 std::size_t LeadLength(unsigned char c) {

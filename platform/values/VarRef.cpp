@@ -49,7 +49,9 @@ void StoreAs(void* p, T v) {
   std::memcpy(p, &v, sizeof v);
 }
 
-int Sign3(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
+int Sign3(int c) {
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
 
 }  // namespace
 
@@ -91,7 +93,9 @@ ValueStatus VarRef::StoreInteger(std::int64_t v) const {
   }
 }
 
-double VarRef::LoadReal() const { return LoadAs<double>(address_); }
+double VarRef::LoadReal() const {
+  return LoadAs<double>(address_);
+}
 
 std::string VarRef::ToText() const {
   if (IsNull()) return std::string();
@@ -101,8 +105,7 @@ std::string VarRef::ToText() const {
     case ValueType::kCString:
       return std::string(LoadCStringText(static_cast<const char*>(address_), size_));
     case ValueType::kDecimal:
-      return LoadDecimal(static_cast<const unsigned char*>(address_), size_, places_)
-          .ToPlainText();
+      return LoadDecimal(static_cast<const unsigned char*>(address_), size_, places_).ToPlainText();
     case ValueType::kReal:
       return RealText(LoadReal());
     default:
@@ -193,8 +196,10 @@ ValueStatus VarRef::SetText(std::string_view text) const {
     default: {
       DecimalValue v;
       ValueStatus st = DecimalValue::Parse(text, &v);
-      if (st == ValueStatus::kInvalid) v = DecimalValue();  // non-numeric text is 0
-      else if (st != ValueStatus::kOk) return st;
+      if (st == ValueStatus::kInvalid)
+        v = DecimalValue();  // non-numeric text is 0
+      else if (st != ValueStatus::kOk)
+        return st;
       return SetDecimal(v);
     }
   }

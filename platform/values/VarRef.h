@@ -55,11 +55,11 @@ class VarRef {
   template <int D, int P>
   VarRef(Decimal<D, P>& v)  // NOLINT: implicit
       : VarRef(v.bytes, ValueType::kDecimal, static_cast<std::uint32_t>(v.kSize), D, P) {}
-  VarRef(Byte& v) : VarRef(&v, ValueType::kByte, 1) {}        // NOLINT: implicit
-  VarRef(Short& v) : VarRef(&v, ValueType::kShort, 2) {}      // NOLINT: implicit
-  VarRef(UShort& v) : VarRef(&v, ValueType::kUShort, 2) {}    // NOLINT: implicit
-  VarRef(Long& v) : VarRef(&v, ValueType::kLong, 4) {}        // NOLINT: implicit
-  VarRef(Real& v) : VarRef(&v, ValueType::kReal, 8) {}        // NOLINT: implicit
+  VarRef(Byte& v) : VarRef(&v, ValueType::kByte, 1) {}      // NOLINT: implicit
+  VarRef(Short& v) : VarRef(&v, ValueType::kShort, 2) {}    // NOLINT: implicit
+  VarRef(UShort& v) : VarRef(&v, ValueType::kUShort, 2) {}  // NOLINT: implicit
+  VarRef(Long& v) : VarRef(&v, ValueType::kLong, 4) {}      // NOLINT: implicit
+  VarRef(Real& v) : VarRef(&v, ValueType::kReal, 8) {}      // NOLINT: implicit
 
   bool IsNull() const { return address_ == nullptr; }
   void* Address() const { return address_; }

@@ -33,6 +33,8 @@ int CompareWide(const Uint256& a, const Uint256& b);
 Uint128 PowerOfTen(int n);
 
 // Absolute value of a signed 128-bit integer, exact also for the most negative value.
-inline Uint128 Magnitude(Int128 v) { return v < 0 ? Uint128(0) - Uint128(v) : Uint128(v); }
+inline Uint128 Magnitude(Int128 v) {
+  return v < 0 ? Uint128(0) - Uint128(v) : Uint128(v);
+}
 
 }  // namespace kv

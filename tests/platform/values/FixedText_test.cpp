@@ -22,10 +22,17 @@ TEST(Utf8Text, CutNeverSplitsACharacter) {
     std::size_t max;
     std::size_t cut;
   } cases[] = {
-      {"abc", 5, 3},          {"abcdef", 3, 3},       {"ab\xC3\xA9", 3, 2},   // é at 2..3
-      {"ab\xC3\xA9", 4, 4},   {"a\xE2\x82\xAC", 2, 1}, {"a\xE2\x82\xAC", 3, 1},  // € at 1..3
-      {"a\xE2\x82\xAC", 4, 4}, {"\xF0\x9F\x98\x80x", 1, 0}, {"\xF0\x9F\x98\x80x", 3, 0},
-      {"\xF0\x9F\x98\x80x", 4, 4}, {"\xF0\x9F\x98\x80x", 0, 0},
+      {"abc", 5, 3},
+      {"abcdef", 3, 3},
+      {"ab\xC3\xA9", 3, 2},  // é at 2..3
+      {"ab\xC3\xA9", 4, 4},
+      {"a\xE2\x82\xAC", 2, 1},
+      {"a\xE2\x82\xAC", 3, 1},  // € at 1..3
+      {"a\xE2\x82\xAC", 4, 4},
+      {"\xF0\x9F\x98\x80x", 1, 0},
+      {"\xF0\x9F\x98\x80x", 3, 0},
+      {"\xF0\x9F\x98\x80x", 4, 4},
+      {"\xF0\x9F\x98\x80x", 0, 0},
       {"a\x80\x80\x80\x80z", 3, 3},  // stray continuation bytes: cut where asked
   };
   for (const Case& c : cases) {
@@ -42,9 +49,9 @@ TEST(FixedText, StringCutsAtCharacterBoundaryAndPadsWithBlanks) {
       {"ab", "ab  "},
       {"abcd", "abcd"},
       {"abcde", "abcd"},
-      {"abc\xC3\xA9", "abc "},           // 2-byte character across the cut
-      {"ab\xE2\x82\xAC", "ab  "},        // 3-byte character across the cut
-      {"a\xF0\x9F\x98\x80", "a   "},     // 4-byte character across the cut
+      {"abc\xC3\xA9", "abc "},                    // 2-byte character across the cut
+      {"ab\xE2\x82\xAC", "ab  "},                 // 3-byte character across the cut
+      {"a\xF0\x9F\x98\x80", "a   "},              // 4-byte character across the cut
       {"\xF0\x9F\x98\x80z", "\xF0\x9F\x98\x80"},  // exactly fits
   };
   for (const Case& c : cases) {
