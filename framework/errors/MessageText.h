@@ -27,14 +27,12 @@ std::string_view CutUtf8(std::string_view text, std::size_t maxBytes);
 // limit.
 std::string StatusText(std::string_view text);
 
-// True when `a` and `b` are equal ignoring the case of ASCII letters.
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
-
-// Replaces every occurrence of `token` in `buffer` by `value`, matching ASCII letters in either
-// case on both sides. The buffer is scanned from its start to its end; text just inserted is
-// not searched again, so a value that contains its own token is inserted once. After each
-// replacement the buffer is cut to `limit` bytes. When `token` and `value` are equal ignoring
-// case nothing is done. An empty token does nothing. Returns the number of replacements.
+// Replaces every occurrence of `token` in `buffer` by `value`, matching letters in either case
+// on both sides (as the runtime's UpperText folds them). The buffer is scanned from its start to
+// its end; text just inserted is not searched again, so a value that contains its own token is
+// inserted once. After each replacement the buffer is cut to `limit` bytes. When `token` and
+// `value` are equal ignoring case nothing is done. An empty token does nothing. Returns the number
+// of replacements.
 int ReplaceToken(std::string& buffer, std::string_view token, std::string_view value,
                  std::size_t limit = kExpandedTextLimit);
 
