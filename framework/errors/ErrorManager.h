@@ -45,6 +45,14 @@ namespace kv {
 // may report. Kill releases the lists and the standard log and is safe to call twice; the
 // destructor kills. Level handlers and presentation steps are virtual so that a derived manager
 // can change how one level is shown; operations are declared in their fixed slot order.
+//
+// Typical use:
+//   start-up, on logical thread 1:   manager.Init(ErrorStatus::ThisThread());
+//   a storage driver that fails:     kv::SetLastError(90, "...", "08S01", "link lost");
+//   the framework reporting it:      manager.SetFileName("Products");
+//                                    return manager.Raise(MsgOpenFailed);
+//   a procedure:                     manager.PushProcedureName("BrowseArticulos"); ...
+//                                    manager.PopProcedureName();
 class ErrorManager {
  public:
   ErrorManager();
@@ -64,7 +72,10 @@ class ErrorManager {
 
   // Slot 0. Disposes of the message, history and procedure-name lists and of the standard log
   // (force-closing it), forgets the log and the bound status. Reports made afterwards find no
-  // message and show nothing. Safe to call twice. Thread: any.
+  // message and show nothing. The critical section itself lives as long as the object, so a
+  // late report from another thread meets a working lock. Safe to call twice; the destructor
+  // calls the base Kill (a derived manager that overrides Kill calls it before destruction).
+  // Thread: any.
   virtual void Kill();
 
   // ---- Message list (all under the lock) -----------------------------------------------------
