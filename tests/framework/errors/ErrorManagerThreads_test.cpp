@@ -5,6 +5,7 @@
 #include <chrono>
 #include <future>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 
