@@ -1,5 +1,7 @@
 #include "platform/values/Utf8Text.h"
 
+#include <cstdint>
+
 namespace kv {
 namespace {
 
@@ -67,6 +69,30 @@ std::string UpperText(std::string_view text) {
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && UpperText(a) == UpperText(b);
+}
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    std::size_t len = LeadLength(c);
+    if (len == 1) {
+      if (c >= 0x80) return false;
+      ++i;
+      continue;
+    }
+    if (i + len > text.size()) return false;
+    std::uint32_t cp = c & (0xFF >> (len + 1));
+    for (std::size_t k = 1; k < len; ++k) {
+      unsigned char d = static_cast<unsigned char>(text[i + k]);
+      if (!IsContinuation(d)) return false;
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    static const std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
 }
 
 std::size_t Utf8Length(std::string_view text) {

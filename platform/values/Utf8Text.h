@@ -28,6 +28,10 @@ std::string UpperText(std::string_view text);
 // True when `a` and `b` are equal ignoring case as UpperText defines it.
 bool EqualNoCase(std::string_view a, std::string_view b);
 
+// True when `text` is well-formed UTF-8 (no stray continuation bytes, no truncated or
+// overlong sequences, no surrogates, nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
 // Number of UTF-8 characters in `text` (invalid bytes count as one character each).
 std::size_t Utf8Length(std::string_view text);
 

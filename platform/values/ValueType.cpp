@@ -1,7 +1,5 @@
 #include "platform/values/ValueType.h"
 
-#include "platform/values/ValueStatus.h"
-
 namespace kv {
 
 const char* ValueTypeName(ValueType type) {
@@ -22,20 +20,6 @@ const char* ValueTypeName(ValueType type) {
       return "DECIMAL";
     case ValueType::kReal:
       return "REAL";
-  }
-  return "?";
-}
-
-const char* ValueStatusName(ValueStatus status) {
-  switch (status) {
-    case ValueStatus::kOk:
-      return "ok";
-    case ValueStatus::kOverflow:
-      return "overflow";
-    case ValueStatus::kInvalid:
-      return "invalid";
-    case ValueStatus::kDivideByZero:
-      return "divide by zero";
   }
   return "?";
 }
