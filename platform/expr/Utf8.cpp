@@ -82,10 +82,6 @@ std::vector<Utf8Char> DecodeUtf8(std::string_view text) {
   return out;
 }
 
-std::size_t Utf8Length(std::string_view text) {
-  return DecodeUtf8(text).size() - 1;
-}
-
 std::string Utf8Substr(std::string_view text, std::size_t first, std::size_t count) {
   const auto chars = DecodeUtf8(text);
   const std::size_t n = chars.size() - 1;

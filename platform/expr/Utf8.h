@@ -19,9 +19,6 @@ struct Utf8Char {
 // The characters of `text` followed by one end marker whose offset is text.size().
 std::vector<Utf8Char> DecodeUtf8(std::string_view text);
 
-// Number of characters in `text`.
-std::size_t Utf8Length(std::string_view text);
-
 // The characters [first, first + count) of `text` (0-based, clamped to the text).
 std::string Utf8Substr(std::string_view text, std::size_t first, std::size_t count);
 

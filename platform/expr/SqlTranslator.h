@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+
+#include "platform/expr/Bindings.h"
+#include "platform/expr/ExprError.h"
+#include "platform/expr/ExprNode.h"
+#include "platform/expr/SqlFunctionDialect.h"
+#include "platform/expr/SqlParam.h"
+
+namespace kv {
+
+// SQL text with its parameters, in the order of their markers in the text.
+struct SqlText {
+  std::string sql;
+  SqlParams params;
+};
+
+// Translates expression trees into SQL for a server.
+//
+// What becomes what:
+// - A bound name becomes its quoted column (qualified when the binding has a qualifier).
+// - Every literal, string or number, becomes a parameter marker and a parameter: no value
+//   written in an expression (and so nothing a user typed into a query) is ever put into the
+//   SQL text. A literal compared with a bound column takes the column's kind (the number 5
+//   compared with a text column is bound as the text "5"); text literals compared with
+//   anything lose their trailing blanks, as local comparisons ignore them.
+// - SQL(...) passes its text through unchanged, in parentheses: it is the one place where
+//   SQL text written by the program reaches the server.
+// - Operators and functions become their SQL forms through the dialect. A value used as a
+//   condition is true when non-zero (numbers) or non-blank (text); a condition used as a
+//   value gives 1 or 0. The binary "~" compares upper-cased operands.
+// Not translatable (kNotTranslatable, so the caller filters locally instead): FORMAT with a
+// picture other than a string picture, INSTRING with a step other than 1, a name bound
+// without a column. A name that is not bound at all is kUnknownName.
+//
+// Thread: any; the translator keeps no state between calls.
+class SqlTranslator {
+ public:
+  // `root` as a condition (the text of a WHERE clause). Returns true and fills `out`, or
+  // false with `error` filled and `out` unchanged.
+  [[nodiscard]] static bool TranslateCondition(const ExprNode& root,
+                                               const SqlFunctionDialect& dialect,
+                                               const Bindings& bindings, SqlText* out,
+                                               ExprError* error);
+
+  // `root` as a value (for a select list or an order clause); same results as above.
+  [[nodiscard]] static bool TranslateValue(const ExprNode& root,
+                                           const SqlFunctionDialect& dialect,
+                                           const Bindings& bindings, SqlText* out,
+                                           ExprError* error);
+};
+
+}  // namespace kv
