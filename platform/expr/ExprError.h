@@ -17,6 +17,7 @@ enum class ExprErrorCode {
   kBadArgument,      // an argument of the wrong form (FORMAT without a picture ...)
   kUnknownName,      // a name that the bindings do not know
   kNotTranslatable,  // valid locally, but has no server form (the caller filters locally)
+  kEvaluation,       // evaluation failed: a number beyond 38 digits, an unusable picture ...
 };
 
 struct ExprError {

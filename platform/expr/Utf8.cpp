@@ -90,14 +90,6 @@ std::string Utf8Substr(std::string_view text, std::size_t first, std::size_t cou
   return std::string(text.substr(chars[first].offset, chars[last].offset - chars[first].offset));
 }
 
-std::string Utf8Upper(std::string_view text) {
-  return MapCase(text, [](char32_t c) -> char32_t {
-    if (c >= U'a' && c <= U'z') return c - 0x20;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
-    return c;
-  });
-}
-
 std::string Utf8Lower(std::string_view text) {
   return MapCase(text, [](char32_t c) -> char32_t {
     if (c >= U'A' && c <= U'Z') return c + 0x20;

@@ -22,9 +22,9 @@ std::vector<Utf8Char> DecodeUtf8(std::string_view text);
 // The characters [first, first + count) of `text` (0-based, clamped to the text).
 std::string Utf8Substr(std::string_view text, std::size_t first, std::size_t count);
 
-// Upper- and lower-case forms: ASCII letters and the Latin-1 letters (U+00C0..U+00FE, except
-// the multiplication and division signs) change case; everything else is kept as it is.
-std::string Utf8Upper(std::string_view text);
+// Lower-case form, the inverse of UpperText (platform/values/Utf8Text.h): ASCII letters and
+// the Latin-1 capitals U+00C0..U+00DE (except U+00D7) become small letters; everything else
+// is kept as it is.
 std::string Utf8Lower(std::string_view text);
 
 }  // namespace kv
