@@ -13,10 +13,10 @@ namespace kv {
 // One name an expression may use: the variable it reads when evaluated locally and the
 // column it stands for when translated to SQL.
 struct Binding {
-  std::string name;       // as bound ("PRO:PCODE"); looked up without regard to case
-  VarRef variable;        // read by local evaluation; null for a column-only binding
+  std::string name;                     // as bound ("PRO:PCODE"); looked up without regard to case
+  VarRef variable;                      // read by local evaluation; null for a column-only binding
   ValueType type = ValueType::kString;  // the variable's or column's type
-  std::string column;     // external column name; empty when the name has no column
+  std::string column;                   // external column name; empty when the name has no column
   std::string qualifier;  // table name or alias put before the column in SQL; may be empty
 
   bool IsText() const { return IsTextType(type); }

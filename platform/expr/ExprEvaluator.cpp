@@ -16,7 +16,8 @@ constexpr std::int64_t kPositionLimit = 1'000'000'000;
 
 std::int64_t ToPosition(const ExprValue& v) {
   std::int64_t n = 0;
-  if (v.AsNumber().ToInteger(&n) != ValueStatus::kOk) n = v.AsNumber().Sign() < 0 ? -kPositionLimit : kPositionLimit;
+  if (v.AsNumber().ToInteger(&n) != ValueStatus::kOk)
+    n = v.AsNumber().Sign() < 0 ? -kPositionLimit : kPositionLimit;
   if (n > kPositionLimit) return kPositionLimit;
   if (n < -kPositionLimit) return -kPositionLimit;
   return n;
@@ -30,28 +31,35 @@ class Evaluator {
   ExprValue Eval(const ExprNode& n) {
     if (!ok_) return {};
     switch (n.kind) {
-      case ExprNodeKind::kName: return Name(n);
-      case ExprNodeKind::kText: return ExprValue::Text(n.text);
+      case ExprNodeKind::kName:
+        return Name(n);
+      case ExprNodeKind::kText:
+        return ExprValue::Text(n.text);
       case ExprNodeKind::kNumber: {
         DecimalValue d;
         if (DecimalValue::Parse(n.text, &d) != ValueStatus::kOk) return Fail(n, "number too large");
         return ExprValue::Number(d);
       }
-      case ExprNodeKind::kPicture: return ExprValue::Text(n.text);
-      case ExprNodeKind::kSql: return ExprValue::Text("");
+      case ExprNodeKind::kPicture:
+        return ExprValue::Text(n.text);
+      case ExprNodeKind::kSql:
+        return ExprValue::Text("");
       case ExprNodeKind::kUnary: {
         ExprValue v = Eval(*n.args[0]);
         if (n.op == ExprOp::kNot) return ExprValue::Bool(!v.IsTrue());
         return ExprValue::Number(v.AsNumber().Negated());
       }
-      case ExprNodeKind::kBinary: return Binary(n);
-      case ExprNodeKind::kCall: return Call(n);
+      case ExprNodeKind::kBinary:
+        return Binary(n);
+      case ExprNodeKind::kCall:
+        return Call(n);
     }
     return {};
   }
 
  private:
-  ExprValue Fail(const ExprNode& n, std::string message, ExprErrorCode code = ExprErrorCode::kEvaluation) {
+  ExprValue Fail(const ExprNode& n, std::string message,
+                 ExprErrorCode code = ExprErrorCode::kEvaluation) {
     if (ok_ && error_) *error_ = {code, n.position, std::move(message)};
     ok_ = false;
     return {};
@@ -59,7 +67,8 @@ class Evaluator {
 
   ExprValue Name(const ExprNode& n) {
     const Binding* b = b_.Find(n.text);
-    if (!b || b->variable.IsNull()) return Fail(n, "unknown name " + n.text, ExprErrorCode::kUnknownName);
+    if (!b || b->variable.IsNull())
+      return Fail(n, "unknown name " + n.text, ExprErrorCode::kUnknownName);
     if (b->variable.IsText()) return ExprValue::Text(b->variable.ToText());
     DecimalValue d;
     if (b->variable.GetDecimal(&d) != ValueStatus::kOk) d = DecimalValue();  // NaN REAL: 0
@@ -70,9 +79,15 @@ class Evaluator {
     DecimalValue r;
     ValueStatus s = ValueStatus::kOk;
     switch (n.op) {
-      case ExprOp::kAdd: s = DecimalValue::Add(a, b, &r); break;
-      case ExprOp::kSubtract: s = DecimalValue::Sub(a, b, &r); break;
-      case ExprOp::kMultiply: s = DecimalValue::Mul(a, b, &r); break;
+      case ExprOp::kAdd:
+        s = DecimalValue::Add(a, b, &r);
+        break;
+      case ExprOp::kSubtract:
+        s = DecimalValue::Sub(a, b, &r);
+        break;
+      case ExprOp::kMultiply:
+        s = DecimalValue::Mul(a, b, &r);
+        break;
       case ExprOp::kDivide: {
         if (b.IsZero()) return ExprValue::Number(DecimalValue());
         // As many places as the quotient's integer part leaves room for.
@@ -86,7 +101,8 @@ class Evaluator {
         }
         break;
       }
-      default: break;
+      default:
+        break;
     }
     if (s != ValueStatus::kOk) return Fail(n, "number beyond 38 digits");
     return ExprValue::Number(r);
@@ -104,15 +120,24 @@ class Evaluator {
     ExprValue b = Eval(*n.args[1]);
     if (!ok_) return {};
     switch (n.op) {
-      case ExprOp::kConcat: return ExprValue::Text(a.AsText() + b.AsText());
-      case ExprOp::kEqual: return ExprValue::Bool(ExprValue::Compare(a, b) == 0);
-      case ExprOp::kNotEqual: return ExprValue::Bool(ExprValue::Compare(a, b) != 0);
-      case ExprOp::kLess: return ExprValue::Bool(ExprValue::Compare(a, b) < 0);
-      case ExprOp::kGreater: return ExprValue::Bool(ExprValue::Compare(a, b) > 0);
-      case ExprOp::kLessEqual: return ExprValue::Bool(ExprValue::Compare(a, b) <= 0);
-      case ExprOp::kGreaterEqual: return ExprValue::Bool(ExprValue::Compare(a, b) >= 0);
-      case ExprOp::kEqualNoCase: return ExprValue::Bool(ExprValue::EqualNoCase(a, b));
-      default: return Arithmetic(n, a.AsNumber(), b.AsNumber());
+      case ExprOp::kConcat:
+        return ExprValue::Text(a.AsText() + b.AsText());
+      case ExprOp::kEqual:
+        return ExprValue::Bool(ExprValue::Compare(a, b) == 0);
+      case ExprOp::kNotEqual:
+        return ExprValue::Bool(ExprValue::Compare(a, b) != 0);
+      case ExprOp::kLess:
+        return ExprValue::Bool(ExprValue::Compare(a, b) < 0);
+      case ExprOp::kGreater:
+        return ExprValue::Bool(ExprValue::Compare(a, b) > 0);
+      case ExprOp::kLessEqual:
+        return ExprValue::Bool(ExprValue::Compare(a, b) <= 0);
+      case ExprOp::kGreaterEqual:
+        return ExprValue::Bool(ExprValue::Compare(a, b) >= 0);
+      case ExprOp::kEqualNoCase:
+        return ExprValue::Bool(ExprValue::EqualNoCase(a, b));
+      default:
+        return Arithmetic(n, a.AsNumber(), b.AsNumber());
     }
   }
 
@@ -121,19 +146,27 @@ class Evaluator {
     for (const auto& a : n.args) v.push_back(Eval(*a));
     if (!ok_) return {};
     switch (n.function) {
-      case ExprFunction::kUpper: return ExprValue::Text(UpperText(v[0].AsText()));
-      case ExprFunction::kLower: return ExprValue::Text(Utf8Lower(v[0].AsText()));
-      case ExprFunction::kClip: return ExprValue::Text(std::string(ClipRight(v[0].AsText())));
-      case ExprFunction::kSub: return Sub(v);
-      case ExprFunction::kLeft: return Left(v);
-      case ExprFunction::kInstring: return Instring(v);
+      case ExprFunction::kUpper:
+        return ExprValue::Text(UpperText(v[0].AsText()));
+      case ExprFunction::kLower:
+        return ExprValue::Text(Utf8Lower(v[0].AsText()));
+      case ExprFunction::kClip:
+        return ExprValue::Text(std::string(ClipRight(v[0].AsText())));
+      case ExprFunction::kSub:
+        return Sub(v);
+      case ExprFunction::kLeft:
+        return Left(v);
+      case ExprFunction::kInstring:
+        return Instring(v);
       case ExprFunction::kFormat: {
         std::string out;
         std::string message;
-        if (!FormatByPicture(v[0], n.args[1]->text, &out, &message)) return Fail(*n.args[1], message);
+        if (!FormatByPicture(v[0], n.args[1]->text, &out, &message))
+          return Fail(*n.args[1], message);
         return ExprValue::Text(std::move(out));
       }
-      case ExprFunction::kNone: break;
+      case ExprFunction::kNone:
+        break;
     }
     return Fail(n, "unknown function", ExprErrorCode::kUnknownFunction);
   }
@@ -159,7 +192,8 @@ class Evaluator {
     if (width <= 0) return ExprValue::Text("");
     if (width > 65535) width = 65535;  // no text variable is longer
     const std::size_t count = Utf8Length(s);
-    if (count >= static_cast<std::size_t>(width)) return ExprValue::Text(Utf8Substr(s, 0, static_cast<std::size_t>(width)));
+    if (count >= static_cast<std::size_t>(width))
+      return ExprValue::Text(Utf8Substr(s, 0, static_cast<std::size_t>(width)));
     s.append(static_cast<std::size_t>(width) - count, ' ');
     return ExprValue::Text(std::move(s));
   }

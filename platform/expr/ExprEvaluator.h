@@ -32,8 +32,8 @@ class ExprEvaluator {
  public:
   // Evaluates `root`. Returns true with the value in `out`, or false with `error` filled
   // (kUnknownName, kEvaluation) and `out` unchanged.
-  [[nodiscard]] static bool Evaluate(const ExprNode& root, const Bindings& bindings,
-                                     ExprValue* out, ExprError* error);
+  [[nodiscard]] static bool Evaluate(const ExprNode& root, const Bindings& bindings, ExprValue* out,
+                                     ExprError* error);
 };
 
 }  // namespace kv

@@ -7,9 +7,15 @@ namespace {
 bool IsNameStart(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
 }
-bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == ':'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameChar(unsigned char c) {
+  return IsNameStart(c) || (c >= '0' && c <= '9') || c == ':';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -51,17 +57,46 @@ class Lexer {
     const std::size_t at = i_;
     const char c = s_[i_];
     switch (c) {
-      case '(': ++i_; Emit(TokenKind::kLParen, "(", at); return true;
-      case ')': ++i_; Emit(TokenKind::kRParen, ")", at); return true;
-      case ',': ++i_; Emit(TokenKind::kComma, ",", at); return true;
-      case '+': ++i_; Emit(TokenKind::kPlus, "+", at); return true;
-      case '-': ++i_; Emit(TokenKind::kMinus, "-", at); return true;
-      case '*': ++i_; Emit(TokenKind::kStar, "*", at); return true;
-      case '/': ++i_; Emit(TokenKind::kSlash, "/", at); return true;
-      case '&': ++i_; Emit(TokenKind::kAmp, "&", at); return true;
-      case '\'': return String();
-      case '@': return Picture();
-      case '<': case '>': case '=': case '~': {
+      case '(':
+        ++i_;
+        Emit(TokenKind::kLParen, "(", at);
+        return true;
+      case ')':
+        ++i_;
+        Emit(TokenKind::kRParen, ")", at);
+        return true;
+      case ',':
+        ++i_;
+        Emit(TokenKind::kComma, ",", at);
+        return true;
+      case '+':
+        ++i_;
+        Emit(TokenKind::kPlus, "+", at);
+        return true;
+      case '-':
+        ++i_;
+        Emit(TokenKind::kMinus, "-", at);
+        return true;
+      case '*':
+        ++i_;
+        Emit(TokenKind::kStar, "*", at);
+        return true;
+      case '/':
+        ++i_;
+        Emit(TokenKind::kSlash, "/", at);
+        return true;
+      case '&':
+        ++i_;
+        Emit(TokenKind::kAmp, "&", at);
+        return true;
+      case '\'':
+        return String();
+      case '@':
+        return Picture();
+      case '<':
+      case '>':
+      case '=':
+      case '~': {
         while (i_ < s_.size() && (s_[i_] == '<' || s_[i_] == '>' || s_[i_] == '=' || s_[i_] == '~'))
           ++i_;
         Emit(TokenKind::kCompare, std::string(s_.substr(at, i_ - at)), at);
@@ -113,8 +148,10 @@ class Lexer {
     bool inTilde = false;
     while (i_ < s_.size()) {
       char c = s_[i_];
-      if (c == '~') inTilde = !inTilde;
-      else if (!inTilde && (IsBlank(c) || c == ',' || c == ')')) break;
+      if (c == '~')
+        inTilde = !inTilde;
+      else if (!inTilde && (IsBlank(c) || c == ',' || c == ')'))
+        break;
       ++i_;
     }
     if (inTilde) return Fail(at, "picture without its closing \"~\"");

@@ -19,8 +19,21 @@ namespace kv {
 // as it is.
 
 enum class TokenKind {
-  kEnd, kName, kString, kNumber, kPicture, kSqlCall,
-  kLParen, kRParen, kComma, kPlus, kMinus, kStar, kSlash, kAmp, kCompare,
+  kEnd,
+  kName,
+  kString,
+  kNumber,
+  kPicture,
+  kSqlCall,
+  kLParen,
+  kRParen,
+  kComma,
+  kPlus,
+  kMinus,
+  kStar,
+  kSlash,
+  kAmp,
+  kCompare,
 };
 
 struct Token {

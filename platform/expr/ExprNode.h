@@ -24,10 +24,22 @@ enum class ExprNodeKind {
 
 enum class ExprOp {
   kNone,
-  kAdd, kSubtract, kMultiply, kDivide, kConcat, kNegate,
-  kEqual, kNotEqual, kLess, kGreater, kLessEqual, kGreaterEqual,
+  kAdd,
+  kSubtract,
+  kMultiply,
+  kDivide,
+  kConcat,
+  kNegate,
+  kEqual,
+  kNotEqual,
+  kLess,
+  kGreater,
+  kLessEqual,
+  kGreaterEqual,
   kEqualNoCase,  // binary "~": equal, ignoring the case of letters
-  kAnd, kOr, kNot,
+  kAnd,
+  kOr,
+  kNot,
 };
 
 enum class ExprFunction { kNone, kUpper, kLower, kSub, kLeft, kClip, kInstring, kFormat };

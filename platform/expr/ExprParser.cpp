@@ -25,9 +25,9 @@ struct FunctionInfo {
 };
 
 constexpr FunctionInfo kFunctions[] = {
-    {"UPPER", ExprFunction::kUpper, 1, 1},        {"LOWER", ExprFunction::kLower, 1, 1},
-    {"SUB", ExprFunction::kSub, 2, 3},            {"LEFT", ExprFunction::kLeft, 1, 2},
-    {"CLIP", ExprFunction::kClip, 1, 1},          {"INSTRING", ExprFunction::kInstring, 2, 4},
+    {"UPPER", ExprFunction::kUpper, 1, 1},   {"LOWER", ExprFunction::kLower, 1, 1},
+    {"SUB", ExprFunction::kSub, 2, 3},       {"LEFT", ExprFunction::kLeft, 1, 2},
+    {"CLIP", ExprFunction::kClip, 1, 1},     {"INSTRING", ExprFunction::kInstring, 2, 4},
     {"FORMAT", ExprFunction::kFormat, 2, 2},
 };
 
@@ -40,24 +40,36 @@ ExprOp ComparisonOf(std::string_view run) {
   if (tildes > 1) return ExprOp::kNone;
   if (tildes == 1 && run.front() != '~') return ExprOp::kNone;  // "=~" and the like: no meaning
   ExprOp op;
-  if (lt && gt) op = ExprOp::kNotEqual;
-  else if (lt) op = eq ? ExprOp::kLessEqual : ExprOp::kLess;
-  else if (gt) op = eq ? ExprOp::kGreaterEqual : ExprOp::kGreater;
-  else if (eq) op = ExprOp::kEqual;
-  else return ExprOp::kEqualNoCase;  // "~" alone
+  if (lt && gt)
+    op = ExprOp::kNotEqual;
+  else if (lt)
+    op = eq ? ExprOp::kLessEqual : ExprOp::kLess;
+  else if (gt)
+    op = eq ? ExprOp::kGreaterEqual : ExprOp::kGreater;
+  else if (eq)
+    op = ExprOp::kEqual;
+  else
+    return ExprOp::kEqualNoCase;  // "~" alone
   // Each of < > = appears once at most in a meaningful operator.
   for (char c : {'<', '>', '='})
     if (std::count(run.begin(), run.end(), c) > 1 && !(c == '=' && !lt && !gt && tildes == 0))
       return ExprOp::kNone;
   if (tildes == 0) return op;
   switch (op) {  // "~" in front negates
-    case ExprOp::kEqual: return ExprOp::kNotEqual;
-    case ExprOp::kNotEqual: return ExprOp::kEqual;
-    case ExprOp::kLess: return ExprOp::kGreaterEqual;
-    case ExprOp::kGreater: return ExprOp::kLessEqual;
-    case ExprOp::kLessEqual: return ExprOp::kGreater;
-    case ExprOp::kGreaterEqual: return ExprOp::kLess;
-    default: return ExprOp::kNone;
+    case ExprOp::kEqual:
+      return ExprOp::kNotEqual;
+    case ExprOp::kNotEqual:
+      return ExprOp::kEqual;
+    case ExprOp::kLess:
+      return ExprOp::kGreaterEqual;
+    case ExprOp::kGreater:
+      return ExprOp::kLessEqual;
+    case ExprOp::kLessEqual:
+      return ExprOp::kGreater;
+    case ExprOp::kGreaterEqual:
+      return ExprOp::kLess;
+    default:
+      return ExprOp::kNone;
   }
 }
 
@@ -66,7 +78,8 @@ class Parser {
   Parser(std::vector<Token> tokens, ExprError* error) : t_(std::move(tokens)), error_(error) {}
 
   ExprNodePtr Run() {
-    if (t_.front().kind == TokenKind::kEnd) return Fail(ExprErrorCode::kSyntax, 0, "empty expression");
+    if (t_.front().kind == TokenKind::kEnd)
+      return Fail(ExprErrorCode::kSyntax, 0, "empty expression");
     auto root = Or();
     if (!root) return nullptr;
     if (Peek().kind != TokenKind::kEnd)
@@ -89,7 +102,8 @@ class Parser {
   }
 
   // Builds an operator node; refuses trees deeper than the limit.
-  ExprNodePtr Node(ExprNodeKind kind, ExprOp op, std::size_t at, ExprNodePtr a, ExprNodePtr b = {}) {
+  ExprNodePtr Node(ExprNodeKind kind, ExprOp op, std::size_t at, ExprNodePtr a,
+                   ExprNodePtr b = {}) {
     auto n = std::make_unique<ExprNode>();
     n->kind = kind;
     n->op = op;
@@ -107,7 +121,8 @@ class Parser {
   // Operands missing after an operator are the commonest slip ("A AND", "1 +"): say so.
   ExprNodePtr Operand(ExprNodePtr (Parser::*rule)(), const Token& op) {
     if (Peek().kind == TokenKind::kEnd)
-      return Fail(ExprErrorCode::kSyntax, op.position, "operator \"" + op.text + "\" without an operand after it");
+      return Fail(ExprErrorCode::kSyntax, op.position,
+                  "operator \"" + op.text + "\" without an operand after it");
     return (this->*rule)();
   }
 
@@ -124,7 +139,8 @@ class Parser {
       const Token& op = Take();
       auto right = Operand(&Parser::And, op);
       if (!right) return nullptr;
-      left = Node(ExprNodeKind::kBinary, ExprOp::kOr, op.position, std::move(left), std::move(right));
+      left =
+          Node(ExprNodeKind::kBinary, ExprOp::kOr, op.position, std::move(left), std::move(right));
     }
     return left;
   }
@@ -135,7 +151,8 @@ class Parser {
       const Token& op = Take();
       auto right = Operand(&Parser::Not, op);
       if (!right) return nullptr;
-      left = Node(ExprNodeKind::kBinary, ExprOp::kAnd, op.position, std::move(left), std::move(right));
+      left =
+          Node(ExprNodeKind::kBinary, ExprOp::kAnd, op.position, std::move(left), std::move(right));
     }
     return left;
   }
@@ -174,7 +191,8 @@ class Parser {
       const Token& op = Take();
       auto right = Operand(&Parser::Additive, op);
       if (!right) return nullptr;
-      left = Node(ExprNodeKind::kBinary, ExprOp::kConcat, op.position, std::move(left), std::move(right));
+      left = Node(ExprNodeKind::kBinary, ExprOp::kConcat, op.position, std::move(left),
+                  std::move(right));
     }
     return left;
   }
@@ -185,8 +203,9 @@ class Parser {
       const Token& op = Take();
       auto right = Operand(&Parser::Term, op);
       if (!right) return nullptr;
-      left = Node(ExprNodeKind::kBinary, op.kind == TokenKind::kPlus ? ExprOp::kAdd : ExprOp::kSubtract,
-                  op.position, std::move(left), std::move(right));
+      left = Node(ExprNodeKind::kBinary,
+                  op.kind == TokenKind::kPlus ? ExprOp::kAdd : ExprOp::kSubtract, op.position,
+                  std::move(left), std::move(right));
     }
     return left;
   }
@@ -197,8 +216,9 @@ class Parser {
       const Token& op = Take();
       auto right = Operand(&Parser::Unary, op);
       if (!right) return nullptr;
-      left = Node(ExprNodeKind::kBinary, op.kind == TokenKind::kStar ? ExprOp::kMultiply : ExprOp::kDivide,
-                  op.position, std::move(left), std::move(right));
+      left = Node(ExprNodeKind::kBinary,
+                  op.kind == TokenKind::kStar ? ExprOp::kMultiply : ExprOp::kDivide, op.position,
+                  std::move(left), std::move(right));
     }
     return left;
   }
@@ -213,7 +233,8 @@ class Parser {
     const Token& op = Take();
     auto operand = Operand(&Parser::Unary, op);
     if (!operand || plus) return operand;
-    return Node(ExprNodeKind::kUnary, minus ? ExprOp::kNegate : ExprOp::kNot, op.position, std::move(operand));
+    return Node(ExprNodeKind::kUnary, minus ? ExprOp::kNegate : ExprOp::kNot, op.position,
+                std::move(operand));
   }
 
   ExprNodePtr Leaf(ExprNodeKind kind, const Token& tok) {
@@ -227,13 +248,17 @@ class Parser {
   ExprNodePtr Primary() {
     const Token& tok = Take();
     switch (tok.kind) {
-      case TokenKind::kNumber: return Leaf(ExprNodeKind::kNumber, tok);
-      case TokenKind::kString: return Leaf(ExprNodeKind::kText, tok);
-      case TokenKind::kSqlCall: return Leaf(ExprNodeKind::kSql, tok);
+      case TokenKind::kNumber:
+        return Leaf(ExprNodeKind::kNumber, tok);
+      case TokenKind::kString:
+        return Leaf(ExprNodeKind::kText, tok);
+      case TokenKind::kSqlCall:
+        return Leaf(ExprNodeKind::kSql, tok);
       case TokenKind::kName: {
         const std::string upper = Upper(tok.text);
         if (upper == "AND" || upper == "OR")
-          return Fail(ExprErrorCode::kSyntax, tok.position, "\"" + tok.text + "\" without an operand before it");
+          return Fail(ExprErrorCode::kSyntax, tok.position,
+                      "\"" + tok.text + "\" without an operand before it");
         if (Peek().kind == TokenKind::kLParen) return Call(tok);
         return Leaf(ExprNodeKind::kName, tok);
       }
@@ -248,9 +273,11 @@ class Parser {
         return inner;
       }
       case TokenKind::kEnd:
-        return Fail(ExprErrorCode::kSyntax, tok.position, "expression ends where an operand is expected");
+        return Fail(ExprErrorCode::kSyntax, tok.position,
+                    "expression ends where an operand is expected");
       case TokenKind::kPicture:
-        return Fail(ExprErrorCode::kBadArgument, tok.position, "a picture is only allowed as FORMAT's second argument");
+        return Fail(ExprErrorCode::kBadArgument, tok.position,
+                    "a picture is only allowed as FORMAT's second argument");
       default:
         return Fail(ExprErrorCode::kSyntax, tok.position, "unexpected \"" + tok.text + "\"");
     }
@@ -261,7 +288,8 @@ class Parser {
     const std::string upper = Upper(name.text);
     for (const auto& f : kFunctions)
       if (upper == f.name) info = &f;
-    if (!info) return Fail(ExprErrorCode::kUnknownFunction, name.position, "unknown function " + name.text);
+    if (!info)
+      return Fail(ExprErrorCode::kUnknownFunction, name.position, "unknown function " + name.text);
     Nest nest(nesting_);
     if (nesting_ > ExprParser::kMaxDepth) return TooDeep(name.position);
     Take();  // "("
@@ -274,12 +302,14 @@ class Parser {
       while (true) {
         const bool pictureSlot = info->function == ExprFunction::kFormat && call->args.size() == 1;
         ExprNodePtr arg;
-        if (pictureSlot && Peek().kind == TokenKind::kPicture) arg = Leaf(ExprNodeKind::kPicture, Take());
+        if (pictureSlot && Peek().kind == TokenKind::kPicture)
+          arg = Leaf(ExprNodeKind::kPicture, Take());
         else if (pictureSlot && Peek().kind == TokenKind::kString) {
           arg = Leaf(ExprNodeKind::kPicture, Take());
           if (arg->text.empty() || arg->text[0] != '@') arg->text.insert(0, "@");
         } else if (pictureSlot) {
-          return Fail(ExprErrorCode::kBadArgument, Peek().position, "FORMAT needs a picture such as @N9.2 as its second argument");
+          return Fail(ExprErrorCode::kBadArgument, Peek().position,
+                      "FORMAT needs a picture such as @N9.2 as its second argument");
         } else {
           arg = Or();
         }
@@ -294,14 +324,16 @@ class Parser {
       }
     }
     if (Peek().kind != TokenKind::kRParen)
-      return Fail(ExprErrorCode::kSyntax, Peek().position, std::string(info->name) + "( without its \")\"");
+      return Fail(ExprErrorCode::kSyntax, Peek().position,
+                  std::string(info->name) + "( without its \")\"");
     Take();
     const int count = static_cast<int>(call->args.size());
     if (count < info->minArgs || count > info->maxArgs)
-      return Fail(ExprErrorCode::kArgumentCount, name.position,
-                  std::string(info->name) + " takes " + std::to_string(info->minArgs) +
-                      (info->minArgs == info->maxArgs ? "" : " to " + std::to_string(info->maxArgs)) +
-                      " arguments, not " + std::to_string(count));
+      return Fail(
+          ExprErrorCode::kArgumentCount, name.position,
+          std::string(info->name) + " takes " + std::to_string(info->minArgs) +
+              (info->minArgs == info->maxArgs ? "" : " to " + std::to_string(info->maxArgs)) +
+              " arguments, not " + std::to_string(count));
     if (call->depth > ExprParser::kMaxDepth) return TooDeep(name.position);
     return call;
   }
@@ -316,8 +348,13 @@ class Parser {
 
 bool IsComparison(ExprOp op) {
   switch (op) {
-    case ExprOp::kEqual: case ExprOp::kNotEqual: case ExprOp::kLess: case ExprOp::kGreater:
-    case ExprOp::kLessEqual: case ExprOp::kGreaterEqual: case ExprOp::kEqualNoCase:
+    case ExprOp::kEqual:
+    case ExprOp::kNotEqual:
+    case ExprOp::kLess:
+    case ExprOp::kGreater:
+    case ExprOp::kLessEqual:
+    case ExprOp::kGreaterEqual:
+    case ExprOp::kEqualNoCase:
       return true;
     default:
       return false;

@@ -17,9 +17,13 @@ ExprValue ExprValue::Number(const DecimalValue& number) {
   return v;
 }
 
-ExprValue ExprValue::Bool(bool value) { return Number(DecimalValue::FromInteger(value ? 1 : 0)); }
+ExprValue ExprValue::Bool(bool value) {
+  return Number(DecimalValue::FromInteger(value ? 1 : 0));
+}
 
-std::string ExprValue::AsText() const { return IsText() ? text_ : number_.ToPlainText(); }
+std::string ExprValue::AsText() const {
+  return IsText() ? text_ : number_.ToPlainText();
+}
 
 DecimalValue ExprValue::AsNumber() const {
   if (!IsText()) return number_;
@@ -28,7 +32,9 @@ DecimalValue ExprValue::AsNumber() const {
   return d;
 }
 
-bool ExprValue::IsTrue() const { return IsText() ? !ClipRight(text_).empty() : !number_.IsZero(); }
+bool ExprValue::IsTrue() const {
+  return IsText() ? !ClipRight(text_).empty() : !number_.IsZero();
+}
 
 int ExprValue::Compare(const ExprValue& a, const ExprValue& b) {
   if (!a.IsText() && !b.IsText()) return DecimalValue::Compare(a.number_, b.number_);

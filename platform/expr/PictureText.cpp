@@ -9,7 +9,8 @@ bool FormatByPicture(const ExprValue& value, std::string_view picture, std::stri
                      std::string* message) {
   if (picture.size() >= 2 && (picture[1] == 's' || picture[1] == 'S')) {
     std::size_t width = 0;
-    for (std::size_t i = 2; i < picture.size() && picture[i] >= '0' && picture[i] <= '9' && width < 100000; ++i)
+    for (std::size_t i = 2;
+         i < picture.size() && picture[i] >= '0' && picture[i] <= '9' && width < 100000; ++i)
       width = width * 10 + static_cast<std::size_t>(picture[i] - '0');
     std::string text = value.AsText();
     if (width == 0) {

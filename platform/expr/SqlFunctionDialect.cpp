@@ -30,11 +30,21 @@ std::string Join(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-std::string SqlFunctionDialect::Placeholder(int, SqlParamKind) const { return "?"; }
-std::string SqlFunctionDialect::Upper(std::string_view t) const { return Call("UPPER", t); }
-std::string SqlFunctionDialect::Lower(std::string_view t) const { return Call("LOWER", t); }
-std::string SqlFunctionDialect::TrimLeft(std::string_view t) const { return Call("LTRIM", t); }
-std::string SqlFunctionDialect::TrimRight(std::string_view t) const { return Call("RTRIM", t); }
+std::string SqlFunctionDialect::Placeholder(int, SqlParamKind) const {
+  return "?";
+}
+std::string SqlFunctionDialect::Upper(std::string_view t) const {
+  return Call("UPPER", t);
+}
+std::string SqlFunctionDialect::Lower(std::string_view t) const {
+  return Call("LOWER", t);
+}
+std::string SqlFunctionDialect::TrimLeft(std::string_view t) const {
+  return Call("LTRIM", t);
+}
+std::string SqlFunctionDialect::TrimRight(std::string_view t) const {
+  return Call("RTRIM", t);
+}
 std::string SqlFunctionDialect::BooleanValue(std::string_view c) const {
   return Join({"(CASE WHEN ", c, " THEN 1 ELSE 0 END)"});
 }
@@ -68,9 +78,12 @@ std::string PostgresFunctionDialect::QuoteIdentifier(std::string_view name) cons
 }
 std::string PostgresFunctionDialect::Placeholder(int, SqlParamKind kind) const {
   switch (kind) {
-    case SqlParamKind::kText: return "CAST(? AS TEXT)";
-    case SqlParamKind::kInteger: return "CAST(? AS INTEGER)";
-    case SqlParamKind::kDecimal: return "CAST(? AS NUMERIC)";
+    case SqlParamKind::kText:
+      return "CAST(? AS TEXT)";
+    case SqlParamKind::kInteger:
+      return "CAST(? AS INTEGER)";
+    case SqlParamKind::kDecimal:
+      return "CAST(? AS NUMERIC)";
   }
   return "?";
 }

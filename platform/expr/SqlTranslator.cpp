@@ -33,9 +33,12 @@ bool IsNumericText(std::string_view s) {
   if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
   bool digit = false, point = false;
   for (char c : s) {
-    if (c >= '0' && c <= '9') digit = true;
-    else if (c == '.' && !point) point = true;
-    else return false;
+    if (c >= '0' && c <= '9')
+      digit = true;
+    else if (c == '.' && !point)
+      point = true;
+    else
+      return false;
   }
   return digit;
 }
@@ -85,30 +88,37 @@ class Translator {
       const char* word = n.op == ExprOp::kAnd ? " AND " : " OR ";
       return "(" + a + word + b + ")";
     }
-    if (n.kind == ExprNodeKind::kUnary && n.op == ExprOp::kNot) return "NOT " + Condition(*n.args[0]);
+    if (n.kind == ExprNodeKind::kUnary && n.op == ExprOp::kNot)
+      return "NOT " + Condition(*n.args[0]);
     if (n.kind == ExprNodeKind::kBinary && IsComparison(n.op)) return Compare(n);
     Sql v = Value(n, {});
     switch (v.type) {
-      case SqlType::kText: return "(" + d_.TrimRight(v.text) + " <> '')";
-      case SqlType::kNumber: return "(" + v.text + " <> 0)";
-      default: return v.text;  // SQL(...) text and conditions stand as they are
+      case SqlType::kText:
+        return "(" + d_.TrimRight(v.text) + " <> '')";
+      case SqlType::kNumber:
+        return "(" + v.text + " <> 0)";
+      default:
+        return v.text;  // SQL(...) text and conditions stand as they are
     }
   }
 
   Sql Value(const ExprNode& n, Hint hint) {
     if (!ok_) return {};
     switch (n.kind) {
-      case ExprNodeKind::kName: return Name(n);
+      case ExprNodeKind::kName:
+        return Name(n);
       case ExprNodeKind::kText: {
         std::string value = hint.clip ? ClipRightCopy(n.text) : n.text;
-        if (hint.as == Hint::As::kNumber && IsNumericText(value)) return Param(NumberParam(value), SqlType::kNumber);
+        if (hint.as == Hint::As::kNumber && IsNumericText(value))
+          return Param(NumberParam(value), SqlType::kNumber);
         return Param({SqlParamKind::kText, std::move(value)}, SqlType::kText);
       }
       case ExprNodeKind::kNumber:
         if (hint.as == Hint::As::kText) return Param({SqlParamKind::kText, n.text}, SqlType::kText);
         return Param(NumberParam(n.text), SqlType::kNumber);
       case ExprNodeKind::kSql:
-        if (n.text.find(kMarkOpen) != std::string::npos || n.text.find(kMarkClose) != std::string::npos)
+        if (n.text.find(kMarkOpen) != std::string::npos ||
+            n.text.find(kMarkClose) != std::string::npos)
           return Fail(n, ExprErrorCode::kNotTranslatable, "SQL(...) text holds control characters");
         return {"(" + n.text + ")", SqlType::kRaw};
       case ExprNodeKind::kPicture:
@@ -119,8 +129,10 @@ class Translator {
           return {"(-" + a.text + ")", SqlType::kNumber};
         }
         return {d_.BooleanValue(Condition(n)), SqlType::kNumber};
-      case ExprNodeKind::kBinary: return Binary(n);
-      case ExprNodeKind::kCall: return Call(n, hint);
+      case ExprNodeKind::kBinary:
+        return Binary(n);
+      case ExprNodeKind::kCall:
+        return Call(n, hint);
     }
     return {};
   }
@@ -147,10 +159,12 @@ class Translator {
   Sql Name(const ExprNode& n) {
     const Binding* b = b_.Find(n.text);
     if (!b) return Fail(n, ExprErrorCode::kUnknownName, "unknown name " + n.text);
-    if (b->column.empty()) return Fail(n, ExprErrorCode::kNotTranslatable, n.text + " has no column on the server");
+    if (b->column.empty())
+      return Fail(n, ExprErrorCode::kNotTranslatable, n.text + " has no column on the server");
     for (const std::string* s : {&b->column, &b->qualifier})
       if (s->find(kMarkOpen) != std::string::npos || s->find(kMarkClose) != std::string::npos)
-        return Fail(n, ExprErrorCode::kNotTranslatable, n.text + " has a column name with control characters");
+        return Fail(n, ExprErrorCode::kNotTranslatable,
+                    n.text + " has a column name with control characters");
     std::string text = b->qualifier.empty() ? "" : d_.QuoteIdentifier(b->qualifier) + ".";
     text += d_.QuoteIdentifier(b->column);
     return {text, b->IsText() ? SqlType::kText : SqlType::kNumber};
@@ -161,7 +175,8 @@ class Translator {
     Hint h;
     h.clip = true;
     const ExprNode* o = &other;
-    while (o->kind == ExprNodeKind::kCall && (o->function == ExprFunction::kUpper || o->function == ExprFunction::kLower))
+    while (o->kind == ExprNodeKind::kCall &&
+           (o->function == ExprFunction::kUpper || o->function == ExprFunction::kLower))
       o = o->args[0].get();
     if (const Binding* b = Bound(*o)) h.as = b->IsText() ? Hint::As::kText : Hint::As::kNumber;
     return h;
@@ -172,14 +187,28 @@ class Translator {
     Sql b = Value(*n.args[1], CompareHint(*n.args[0]));
     const char* op = "=";
     switch (n.op) {
-      case ExprOp::kEqual: op = "="; break;
-      case ExprOp::kNotEqual: op = "<>"; break;
-      case ExprOp::kLess: op = "<"; break;
-      case ExprOp::kGreater: op = ">"; break;
-      case ExprOp::kLessEqual: op = "<="; break;
-      case ExprOp::kGreaterEqual: op = ">="; break;
-      case ExprOp::kEqualNoCase: return d_.Upper(a.text) + " = " + d_.Upper(b.text);
-      default: break;
+      case ExprOp::kEqual:
+        op = "=";
+        break;
+      case ExprOp::kNotEqual:
+        op = "<>";
+        break;
+      case ExprOp::kLess:
+        op = "<";
+        break;
+      case ExprOp::kGreater:
+        op = ">";
+        break;
+      case ExprOp::kLessEqual:
+        op = "<=";
+        break;
+      case ExprOp::kGreaterEqual:
+        op = ">=";
+        break;
+      case ExprOp::kEqualNoCase:
+        return d_.Upper(a.text) + " = " + d_.Upper(b.text);
+      default:
+        break;
     }
     return a.text + " " + op + " " + b.text;
   }
@@ -195,11 +224,16 @@ class Translator {
     Sql a = Value(*n.args[0], {Hint::As::kNumber});
     Sql b = Value(*n.args[1], {Hint::As::kNumber});
     switch (n.op) {
-      case ExprOp::kAdd: return {"(" + a.text + " + " + b.text + ")", SqlType::kNumber};
-      case ExprOp::kSubtract: return {"(" + a.text + " - " + b.text + ")", SqlType::kNumber};
-      case ExprOp::kMultiply: return {"(" + a.text + " * " + b.text + ")", SqlType::kNumber};
-      case ExprOp::kDivide: return {d_.Divide(a.text, b.text), SqlType::kNumber};
-      default: return Fail(n, ExprErrorCode::kSyntax, "operator without a server form");
+      case ExprOp::kAdd:
+        return {"(" + a.text + " + " + b.text + ")", SqlType::kNumber};
+      case ExprOp::kSubtract:
+        return {"(" + a.text + " - " + b.text + ")", SqlType::kNumber};
+      case ExprOp::kMultiply:
+        return {"(" + a.text + " * " + b.text + ")", SqlType::kNumber};
+      case ExprOp::kDivide:
+        return {d_.Divide(a.text, b.text), SqlType::kNumber};
+      default:
+        return Fail(n, ExprErrorCode::kSyntax, "operator without a server form");
     }
   }
 
@@ -212,9 +246,12 @@ class Translator {
     const Hint text{Hint::As::kText, hint.clip};
     const Hint number{Hint::As::kNumber};
     switch (n.function) {
-      case ExprFunction::kUpper: return {d_.Upper(Value(*a[0], text).text), SqlType::kText};
-      case ExprFunction::kLower: return {d_.Lower(Value(*a[0], text).text), SqlType::kText};
-      case ExprFunction::kClip: return {d_.TrimRight(Value(*a[0], text).text), SqlType::kText};
+      case ExprFunction::kUpper:
+        return {d_.Upper(Value(*a[0], text).text), SqlType::kText};
+      case ExprFunction::kLower:
+        return {d_.Lower(Value(*a[0], text).text), SqlType::kText};
+      case ExprFunction::kClip:
+        return {d_.TrimRight(Value(*a[0], text).text), SqlType::kText};
       case ExprFunction::kSub: {
         Sql s = Value(*a[0], {Hint::As::kText});
         Sql start = Value(*a[1], number);
@@ -228,9 +265,12 @@ class Translator {
         Sql len = Value(*a[1], number);
         return {d_.Substring(s, "1", len.text), SqlType::kText};
       }
-      case ExprFunction::kInstring: return Instring(n);
-      case ExprFunction::kFormat: return Format(n);
-      case ExprFunction::kNone: break;
+      case ExprFunction::kInstring:
+        return Instring(n);
+      case ExprFunction::kFormat:
+        return Format(n);
+      case ExprFunction::kNone:
+        break;
     }
     return Fail(n, ExprErrorCode::kUnknownFunction, "unknown function");
   }
@@ -238,15 +278,18 @@ class Translator {
   Sql Instring(const ExprNode& n) {
     const auto& a = n.args;
     if (a.size() >= 3 && !IsLiteralOne(*a[2]))
-      return Fail(n, ExprErrorCode::kNotTranslatable, "INSTRING with a step other than 1 has no server form");
+      return Fail(n, ExprErrorCode::kNotTranslatable,
+                  "INSTRING with a step other than 1 has no server form");
     Sql needle = Value(*a[0], {Hint::As::kText});
     Sql hay = Value(*a[1], {Hint::As::kText});
-    if (a.size() < 4 || IsLiteralOne(*a[3])) return {d_.Position(needle.text, hay.text), SqlType::kNumber};
+    if (a.size() < 4 || IsLiteralOne(*a[3]))
+      return {d_.Position(needle.text, hay.text), SqlType::kNumber};
     // Searching from a later start: the position within the rest, shifted back.
     Sql start = Value(*a[3], {Hint::As::kNumber});
     std::string within = d_.Position(needle.text, d_.Substring(hay.text, start.text, std::nullopt));
-    return {"(CASE WHEN " + within + " = 0 THEN 0 ELSE " + within + " + " + start.text + " - 1 END)",
-            SqlType::kNumber};
+    return {
+        "(CASE WHEN " + within + " = 0 THEN 0 ELSE " + within + " + " + start.text + " - 1 END)",
+        SqlType::kNumber};
   }
 
   Sql Format(const ExprNode& n) {
@@ -254,11 +297,13 @@ class Translator {
     if (pic.size() >= 2 && (pic[1] == 's' || pic[1] == 'S')) {
       Sql v = Value(*n.args[0], {Hint::As::kText});
       std::string digits;
-      for (std::size_t i = 2; i < pic.size() && pic[i] >= '0' && pic[i] <= '9'; ++i) digits += pic[i];
+      for (std::size_t i = 2; i < pic.size() && pic[i] >= '0' && pic[i] <= '9'; ++i)
+        digits += pic[i];
       if (digits.empty() || digits.size() > 6) return {v.text, SqlType::kText};
       return {d_.Substring(v.text, "1", digits), SqlType::kText};
     }
-    return Fail(n, ExprErrorCode::kNotTranslatable, "FORMAT with picture " + pic + " has no server form");
+    return Fail(n, ExprErrorCode::kNotTranslatable,
+                "FORMAT with picture " + pic + " has no server form");
   }
 
  public:
@@ -302,8 +347,7 @@ bool Run(const ExprNode& root, const SqlFunctionDialect& dialect, const Bindings
 }  // namespace
 
 bool SqlTranslator::TranslateCondition(const ExprNode& root, const SqlFunctionDialect& dialect,
-                                       const Bindings& bindings, SqlText* out,
-                                       ExprError* error) {
+                                       const Bindings& bindings, SqlText* out, ExprError* error) {
   return Run(root, dialect, bindings, out, error, true);
 }
 

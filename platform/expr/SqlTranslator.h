@@ -45,8 +45,7 @@ class SqlTranslator {
                                                ExprError* error);
 
   // `root` as a value (for a select list or an order clause); same results as above.
-  [[nodiscard]] static bool TranslateValue(const ExprNode& root,
-                                           const SqlFunctionDialect& dialect,
+  [[nodiscard]] static bool TranslateValue(const ExprNode& root, const SqlFunctionDialect& dialect,
                                            const Bindings& bindings, SqlText* out,
                                            ExprError* error);
 };

@@ -14,32 +14,55 @@ namespace {
 std::string Show(const ExprNode& n) {
   auto op = [](ExprOp o) -> std::string {
     switch (o) {
-      case ExprOp::kAdd: return "+";
-      case ExprOp::kSubtract: return "-";
-      case ExprOp::kMultiply: return "*";
-      case ExprOp::kDivide: return "/";
-      case ExprOp::kConcat: return "&";
-      case ExprOp::kNegate: return "neg";
-      case ExprOp::kEqual: return "=";
-      case ExprOp::kNotEqual: return "<>";
-      case ExprOp::kLess: return "<";
-      case ExprOp::kGreater: return ">";
-      case ExprOp::kLessEqual: return "<=";
-      case ExprOp::kGreaterEqual: return ">=";
-      case ExprOp::kEqualNoCase: return "~";
-      case ExprOp::kAnd: return "AND";
-      case ExprOp::kOr: return "OR";
-      case ExprOp::kNot: return "NOT";
-      default: return "?";
+      case ExprOp::kAdd:
+        return "+";
+      case ExprOp::kSubtract:
+        return "-";
+      case ExprOp::kMultiply:
+        return "*";
+      case ExprOp::kDivide:
+        return "/";
+      case ExprOp::kConcat:
+        return "&";
+      case ExprOp::kNegate:
+        return "neg";
+      case ExprOp::kEqual:
+        return "=";
+      case ExprOp::kNotEqual:
+        return "<>";
+      case ExprOp::kLess:
+        return "<";
+      case ExprOp::kGreater:
+        return ">";
+      case ExprOp::kLessEqual:
+        return "<=";
+      case ExprOp::kGreaterEqual:
+        return ">=";
+      case ExprOp::kEqualNoCase:
+        return "~";
+      case ExprOp::kAnd:
+        return "AND";
+      case ExprOp::kOr:
+        return "OR";
+      case ExprOp::kNot:
+        return "NOT";
+      default:
+        return "?";
     }
   };
   switch (n.kind) {
-    case ExprNodeKind::kName: return n.text;
-    case ExprNodeKind::kText: return "'" + n.text + "'";
-    case ExprNodeKind::kNumber: return n.text;
-    case ExprNodeKind::kPicture: return n.text;
-    case ExprNodeKind::kSql: return "SQL[" + n.text + "]";
-    case ExprNodeKind::kUnary: return "(" + op(n.op) + " " + Show(*n.args[0]) + ")";
+    case ExprNodeKind::kName:
+      return n.text;
+    case ExprNodeKind::kText:
+      return "'" + n.text + "'";
+    case ExprNodeKind::kNumber:
+      return n.text;
+    case ExprNodeKind::kPicture:
+      return n.text;
+    case ExprNodeKind::kSql:
+      return "SQL[" + n.text + "]";
+    case ExprNodeKind::kUnary:
+      return "(" + op(n.op) + " " + Show(*n.args[0]) + ")";
     case ExprNodeKind::kBinary:
       return "(" + Show(*n.args[0]) + " " + op(n.op) + " " + Show(*n.args[1]) + ")";
     case ExprNodeKind::kCall: {
@@ -64,14 +87,24 @@ TEST(ExprParser, ReadsOperatorsAndPrecedence) {
       {"+5", "5"},
       {"x = ~y", "(x = (NOT y))"},
       // Comparison operators and their other spellings.
-      {"a <> b", "(a <> b)"}, {"a ~= b", "(a <> b)"}, {"a =< b", "(a <= b)"},
-      {"a => b", "(a >= b)"}, {"a ~< b", "(a >= b)"}, {"a ~> b", "(a <= b)"},
-      {"a ~<= b", "(a > b)"}, {"a ~>= b", "(a < b)"}, {"a == b", "(a = b)"},
-      {"a <>= b", "(a <> b)"}, {"a ~ b", "(a ~ b)"},
+      {"a <> b", "(a <> b)"},
+      {"a ~= b", "(a <> b)"},
+      {"a =< b", "(a <= b)"},
+      {"a => b", "(a >= b)"},
+      {"a ~< b", "(a >= b)"},
+      {"a ~> b", "(a <= b)"},
+      {"a ~<= b", "(a > b)"},
+      {"a ~>= b", "(a < b)"},
+      {"a == b", "(a = b)"},
+      {"a <>= b", "(a <> b)"},
+      {"a ~ b", "(a ~ b)"},
       // Literals.
-      {"'12'' Pipe'", "'12' Pipe'"}, {"''", "''"}, {".5 + 9.25", "(.5 + 9.25)"},
+      {"'12'' Pipe'", "'12' Pipe'"},
+      {"''", "''"},
+      {".5 + 9.25", "(.5 + 9.25)"},
       // Functions, case-insensitive, with their argument forms.
-      {"upper(PRO:DESCRIPTION) = UPPER('12'' Pipe')", "(UPPER(PRO:DESCRIPTION) = UPPER('12' Pipe'))"},
+      {"upper(PRO:DESCRIPTION) = UPPER('12'' Pipe')",
+       "(UPPER(PRO:DESCRIPTION) = UPPER('12' Pipe'))"},
       {"INSTRING('bolt',PRO:DESCRIPTION,1,1) <> 0", "(INSTRING('bolt',PRO:DESCRIPTION,1,1) <> 0)"},
       {"SUB(LEFT(PRO:PRICE),1,3) = '12'", "(SUB(LEFT(PRO:PRICE),1,3) = '12')"},
       {"FORMAT(PRO:PRICE,@N9.2)", "FORMAT(PRO:PRICE,@N9.2)"},
@@ -163,12 +196,14 @@ TEST(ExprParser, DeepNestingIsRefusedNotOverflowed) {
       {"parentheses", std::string(n, '(') + "1" + std::string(n, ')')},
       {"unclosed parentheses", std::string(n, '(')},
       {"prefix minus", std::string(n, '-') + "1"},
-      {"NOT chain", [] {
+      {"NOT chain",
+       [] {
          std::string s;
          for (int i = 0; i < n; ++i) s += "NOT ";
          return s + "a";
        }()},
-      {"function calls", [] {
+      {"function calls",
+       [] {
          std::string s;
          for (int i = 0; i < n; ++i) s += "UPPER(";
          return s + "a" + std::string(n, ')');
@@ -189,10 +224,11 @@ TEST(ExprParser, DeepNestingIsRefusedNotOverflowed) {
 
 TEST(ExprParser, RandomInputNeverCrashes) {
   std::mt19937 rng(2024);
-  const char* pieces[] = {"a",   "PRO:PCODE", "'x'", "''''", "12",  "3.5", "(",     ")",
-                          ",",   "+",         "-",   "*",    "/",   "&",   "=",     "<>",
-                          "~",   "<",         ">=",  "AND",  "OR",  "NOT", "UPPER(", "SUB(",
-                          "@n9", "SQL(",      "'",   " ",    "INSTRING(", "FORMAT(", "\x01", "\xC3"};
+  const char* pieces[] = {"a",         "PRO:PCODE", "'x'",  "''''", "12",   "3.5", "(",
+                          ")",         ",",         "+",    "-",    "*",    "/",   "&",
+                          "=",         "<>",        "~",    "<",    ">=",   "AND", "OR",
+                          "NOT",       "UPPER(",    "SUB(", "@n9",  "SQL(", "'",   " ",
+                          "INSTRING(", "FORMAT(",   "\x01", "\xC3"};
   int parsed = 0;
   for (int i = 0; i < 20000; ++i) {
     std::string text;
