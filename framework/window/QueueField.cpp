@@ -1,0 +1,58 @@
+#include "framework/window/QueueField.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace kv {
+namespace {
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+double SettingToReal(std::string_view text) {
+  text = TrimBlanks(text);
+  if (text.empty()) return 0;
+  // strtod also accepts hexadecimal, "inf" and "nan"; a stored number is plain decimal.
+  for (char c : text) {
+    bool plain = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+    if (!plain) return 0;
+  }
+  std::string copy(text);  // strtod needs a terminated string
+  char* end = nullptr;
+  errno = 0;
+  double value = std::strtod(copy.c_str(), &end);
+  if (end != copy.c_str() + copy.size() || !std::isfinite(value)) return 0;
+  return value;
+}
+
+long long SettingToInteger(std::string_view text) {
+  std::string_view trimmed = TrimBlanks(text);
+  // Whole numbers are converted exactly, beyond the precision of a double.
+  long long exact = 0;
+  std::string_view digits = trimmed;
+  if (digits.size() > 1 && digits[0] == '+' && digits[1] >= '0' && digits[1] <= '9') {
+    digits.remove_prefix(1);
+  }
+  auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), exact);
+  if (!digits.empty() && ec == std::errc() && ptr == digits.data() + digits.size()) return exact;
+  double value = SettingToReal(trimmed);
+  if (value >= 9.2233720368547758e18) return std::numeric_limits<long long>::max();
+  if (value <= -9.2233720368547758e18) return std::numeric_limits<long long>::min();
+  return static_cast<long long>(value);
+}
+
+std::string_view CutUtf8(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  std::size_t end = maxBytes;
+  // Step back over continuation bytes (10xxxxxx) to the start of the character that was cut.
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+}  // namespace kv

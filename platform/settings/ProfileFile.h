@@ -1,0 +1,74 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// Profile strings: named entries in named sections of a settings file ("[section]" lines
+// followed by "entry=value" lines, ";" or "#" starting a comment line).
+//
+// Semantics every caller may rely on:
+// - Section and entry names compare without regard to ASCII letter case; blanks around a name
+//   are ignored. A name keeps the spelling it was first written with.
+// - Every write reaches the file before the call returns: the file is read, changed and
+//   replaced as a whole through an atomic rename, under an exclusive advisory lock that
+//   serialises writers in this and in other processes. Readers take no lock and always see a
+//   complete file.
+// - Other sections and entries and the comment lines are kept. Lines that are none of these
+//   (text without "=" outside a comment) are not kept when the file is rewritten; layout
+//   (blank lines, spaces around "=") is normalised; a file's "\r\n" line ends and a UTF-8 byte
+//   order mark are kept.
+// - Values are text of any bytes except line breaks and NUL, kept byte for byte (UTF-8
+//   included) and returned exactly as written, including "=", ";" and leading or trailing
+//   blanks. A value that has blanks at either end, or that starts and ends with a double
+//   quote, is stored enclosed in one extra pair of double quotes, and reading removes one
+//   such pair: a hand-written value "a b" in quotes reads as a b.
+// - A missing file is created by the first write, with mode 0600 (owner read and write only,
+//   narrowed further by the umask): the program's settings file holds a password. Existing
+//   files keep their permission bits.
+// - A relative file name, such as a bare "Korvandel.INI", is resolved against the current
+//   working directory.
+// - When an entry appears twice in a section the last one counts, and a rewrite keeps only it.
+//
+// Thread: every function may be called from any thread.
+
+enum class ProfileStatus {
+  kOk,
+  kInvalidName,   // a section or entry name that the file cannot hold (see IsValidProfileName)
+  kInvalidValue,  // a value containing a line break or NUL
+  kIoError,       // the file could not be read, locked, written or renamed
+};
+
+// The value of `entry` in `section` of `fileName`, or nullopt when the file, the section or the
+// entry is missing, the name is invalid, or the file cannot be read.
+std::optional<std::string> FindProfileString(std::string_view section, std::string_view entry,
+                                             const std::string& fileName);
+
+// The value of `entry` in `section` of `fileName`, or `defaultValue` when FindProfileString
+// finds nothing. An entry present with an empty value reads as empty, not as the default.
+std::string GetProfileString(std::string_view section, std::string_view entry,
+                             std::string_view defaultValue, const std::string& fileName);
+
+// Stores `value` as `entry` of `section`, adding the section and the entry when missing and
+// creating the file when it does not exist. Writing the value already stored leaves the file
+// untouched. On any status other than kOk the file is unchanged.
+[[nodiscard]] ProfileStatus PutProfileString(std::string_view section, std::string_view entry,
+                                             std::string_view value, const std::string& fileName);
+
+// Removes `entry` from `section`; the section header stays even when it becomes empty. A
+// missing file, section or entry is not an error (kOk) and creates nothing.
+[[nodiscard]] ProfileStatus DeleteProfileEntry(std::string_view section, std::string_view entry,
+                                               const std::string& fileName);
+
+// True when `name`, with surrounding blanks removed, can be a section name (`isSection`) or an
+// entry name: not empty, no line break or NUL; a section name holds no "]"; an entry name holds
+// no "=" and does not start with ";", "#" or "[".
+bool IsValidProfileName(std::string_view name, bool isSection);
+
+// The current working directory as an absolute path without a trailing "/" (the short form of
+// the directory: this platform has no other). Empty when it cannot be determined.
+std::string ShortCurrentDirectory();
+
+}  // namespace kv

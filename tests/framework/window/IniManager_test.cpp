@@ -1,0 +1,350 @@
+#include "framework/window/IniManager.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "platform/settings/ProfileFile.h"
+#include "platform/settings/RegistryStore.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDirectory.h"
+
+namespace kv {
+
+// Readable failure messages for sector lists.
+inline void PrintTo(const SectorRecord& r, std::ostream* os) {
+  *os << "{" << r.FAMILY << " | " << r.ITEM << " | " << r.TYPE << "}";
+}
+
+namespace {
+
+class IniManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ini.Init(file); }
+  std::optional<std::string> Stored(std::string_view section, std::string_view entry) {
+    return FindProfileString(section, entry, file);
+  }
+
+  test::TempDirectory dir;
+  std::string file = dir.File("Korvandel.INI");
+  IniManager ini;
+};
+
+TEST_F(IniManagerTest, EntriesAreWrittenReadAndDeleted) {
+  ini.Update("MSSQLConnect", "LOC:Server", "srv,1433");
+  ini.Update("MSSQLConnect", "LOC:AutoConnect", 1);
+  EXPECT_EQ(Stored("MSSQLConnect", "LOC:Server"), "srv,1433") << "writes reach the file at once";
+  EXPECT_EQ(ini.TryFetch("mssqlconnect", "LOC:SERVER"), "srv,1433");
+  EXPECT_EQ(ini.TryFetch("MSSQLConnect", "Missing"), "");
+  ini.DeleteEntry("MSSQLConnect", "LOC:Server");
+  EXPECT_EQ(Stored("MSSQLConnect", "LOC:Server"), std::nullopt);
+  EXPECT_EQ(Stored("MSSQLConnect", "LOC:AutoConnect"), "1");
+}
+
+TEST_F(IniManagerTest, FetchConvertsToTheVariablesTypeAndKeepsItWhenMissing) {
+  ini.Update("S", "text", " padded ");
+  ini.Update("S", "num", "42");
+  ini.Update("S", "real", 2.5);
+  ini.Update("S", "junk", "12abc");
+  ini.Update("S", "empty", "");
+  std::string text = "old";
+  long num = -1, junk = -1, empty = -1, missing = 77;
+  double real = 0;
+  std::string missingText = "keep";
+  ini.Fetch("S", "text", text);
+  ini.Fetch("S", "num", num);
+  ini.Fetch("S", "real", real);
+  ini.Fetch("S", "junk", junk);
+  ini.Fetch("S", "empty", empty);
+  ini.Fetch("S", "missing", missing);
+  ini.Fetch("S", "missing", missingText);
+  EXPECT_EQ(text, " padded ");
+  EXPECT_EQ(num, 42);
+  EXPECT_EQ(real, 2.5);
+  EXPECT_EQ(junk, 0) << "a value that is not a number reads as 0";
+  EXPECT_EQ(empty, 0);
+  EXPECT_EQ(missing, 77);
+  EXPECT_EQ(missingText, "keep");
+}
+
+TEST_F(IniManagerTest, FetchFieldTakesCommaSeparatedItems) {
+  ini.Update("F", "three", "a,b,c");
+  ini.Update("F", "gap", "a,,c");
+  ini.Update("F", "empty", "");
+  struct Case {
+    const char* entry;
+    std::uint8_t n;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"three", 1, "a"}, {"three", 2, "b"}, {"three", 3, "c"},
+      {"three", 4, ""},  {"three", 0, ""},  {"gap", 2, ""},
+      {"gap", 3, "c"},   {"empty", 1, ""},  {"none", 1, "---Unknown---"},
+      {"none", 2, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ini.FetchField("F", c.entry, c.n), c.expected) << c.entry << " " << int(c.n);
+  }
+}
+
+struct Row {
+  std::string name;
+  long count = 0;
+  double ratio = 0;
+  std::string note;
+  int unnamed = 5;
+};
+
+std::vector<QueueField<Row>> RowFields() {
+  return {QueueFieldOf(&Row::name), QueueFieldOf(&Row::count), QueueFieldOf(&Row::ratio),
+          QueueFieldOf(&Row::note)};
+}
+
+TEST_F(IniManagerTest, SavedListsRoundTrip) {
+  const std::vector<Row> rows = {
+      {"first", 1, 0.5, "plain", 9},
+      {"ünï", -20, 1e-3, "note, with, commas", 9},
+      {"", 0, 0, "", 9},
+  };
+  ini.UpdateQueue("Lists", "Rows", rows, RowFields());
+  EXPECT_EQ(Stored("Lists", "Rows"), "3");
+  EXPECT_EQ(Stored("Lists", "Rows_1"), "first,1,0.5,plain");
+  EXPECT_EQ(Stored("Lists", "Rows_3"), ",0,0,");
+
+  std::vector<Row> loaded = {{"already", 0, 0, "", 0}};
+  ini.FetchQueue("Lists", "Rows", loaded, RowFields());
+  ASSERT_EQ(loaded.size(), 4u) << "FetchQueue appends";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(loaded[i + 1].name, rows[i].name);
+    EXPECT_EQ(loaded[i + 1].count, rows[i].count);
+    EXPECT_EQ(loaded[i + 1].ratio, rows[i].ratio);
+    EXPECT_EQ(loaded[i + 1].note, rows[i].note);
+    EXPECT_EQ(loaded[i + 1].unnamed, 5) << "a field not named keeps the record's default";
+  }
+
+  // Only the named fields are written, in order; a shorter list leaves the old tail ignored.
+  ini.UpdateQueue("Lists", "Rows", std::vector<Row>{{"x", 7, 0, "", 0}},
+                  {QueueFieldOf(&Row::name), QueueFieldOf(&Row::count)});
+  EXPECT_EQ(Stored("Lists", "Rows_1"), "x,7");
+  std::vector<Row> shorter;
+  ini.FetchQueue("Lists", "Rows", shorter, {QueueFieldOf(&Row::name), QueueFieldOf(&Row::count)});
+  ASSERT_EQ(shorter.size(), 1u);
+  EXPECT_EQ(shorter[0].name, "x");
+  EXPECT_EQ(shorter[0].count, 7);
+}
+
+TEST_F(IniManagerTest, SavedListCountsAndLimits) {
+  struct Case {
+    const char* count;
+    std::size_t expected;
+  };
+  const Case cases[] = {{"2", 2}, {"-4", 0}, {"lots", 0}, {"", 0}};
+  for (const Case& c : cases) {
+    ini.Update("L", "N", c.count);
+    std::vector<Row> rows;
+    ini.FetchQueue("L", "N", rows, RowFields());
+    EXPECT_EQ(rows.size(), c.expected) << c.count;
+    if (!rows.empty()) {
+      EXPECT_EQ(rows[0].name, "---Unknown---") << "records that are missing";
+    }
+  }
+  std::vector<Row> big = {{std::string(6000, 'z'), 1, 0, "", 0}};
+  ini.UpdateQueue("L", "Big", big, RowFields());
+  EXPECT_EQ(Stored("L", "Big_1")->size(), IniManager::kQueueValueMax);
+}
+
+TEST_F(IniManagerTest, SectorsAreOrderedUniqueAndWrittenByKill) {
+  ini.AddSector(ini.SectorName("Zeta", "b", "Query"));
+  ini.AddSector(ini.SectorName("Alpha", "a$b", "Query"));
+  ini.AddSector(ini.SectorName("Alpha", "a$b", "Query"));
+  ini.AddSector(ini.SectorName("Alpha", "$", "Other"));
+  ASSERT_NE(ini.SECTORS, nullptr);
+  EXPECT_EQ(ini.SECTORS->size(), 3u);
+  EXPECT_TRUE(std::is_sorted(ini.SECTORS->begin(), ini.SECTORS->end()));
+  EXPECT_EQ(Stored("__Dont_Touch_Me__", "Sectors"), std::nullopt) << "written only by Kill";
+
+  ini.Kill();
+  EXPECT_EQ(ini.SECTORS, nullptr);
+  EXPECT_EQ(Stored("__Dont_Touch_Me__", "Sectors"), "3");
+  EXPECT_EQ(Stored("__Dont_Touch_Me__", "Sectors_1"), "Alpha,$$$,Other");
+  EXPECT_EQ(Stored("__Dont_Touch_Me__", "Sectors_2"), "Alpha,a$$$b,Query");
+  EXPECT_EQ(Stored("__Dont_Touch_Me__", "Sectors_3"), "Zeta,b,Query");
+
+  ASSERT_EQ(PutProfileString("__Dont_Touch_Me__", "Sectors", "0", file), ProfileStatus::kOk);
+  ini.Kill();
+  EXPECT_EQ(Stored("__Dont_Touch_Me__", "Sectors"), "0") << "a second Kill wrote again";
+
+  // The sectors come back in a new run, "$" items unchanged.
+  ASSERT_EQ(PutProfileString("__Dont_Touch_Me__", "Sectors", "3", file), ProfileStatus::kOk);
+  IniManager next;
+  next.Init(file);
+  struct Case {
+    const char* family;
+    const char* item;
+    const char* type;
+    std::vector<SectorRecord> expected;
+  };
+  const Case cases[] = {
+      {"", "", "", {{"Alpha", "$", "Other"}, {"Alpha", "a$b", "Query"}, {"Zeta", "b", "Query"}}},
+      {"Alpha", "", "", {{"Alpha", "$", "Other"}, {"Alpha", "a$b", "Query"}}},
+      {"", "", "Query", {{"Alpha", "a$b", "Query"}, {"Zeta", "b", "Query"}}},
+      {"Alpha", "a$$$b", "", {{"Alpha", "a$b", "Query"}}},
+      {"Alpha", "a$b", "", {}},
+      {"alpha", "", "", {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<SectorRecord> list = {{"stale", "", ""}};
+    next.GetSectors(c.family, c.item, c.type, list);
+    EXPECT_EQ(list, c.expected) << c.family << "/" << c.item << "/" << c.type;
+  }
+}
+
+TEST_F(IniManagerTest, HandEditedSectorListIsSortedAndDeduplicatedOnInit) {
+  ASSERT_EQ(PutProfileString("__Dont_Touch_Me__", "Sectors", "3", file), ProfileStatus::kOk);
+  ASSERT_EQ(PutProfileString("__Dont_Touch_Me__", "Sectors_1", "B,i,T", file), ProfileStatus::kOk);
+  ASSERT_EQ(PutProfileString("__Dont_Touch_Me__", "Sectors_2", "A,i,T", file), ProfileStatus::kOk);
+  ASSERT_EQ(PutProfileString("__Dont_Touch_Me__", "Sectors_3", "B,i,T", file), ProfileStatus::kOk);
+  IniManager other;
+  other.Init(file);
+  ASSERT_NE(other.SECTORS, nullptr);
+  EXPECT_EQ(*other.SECTORS, (std::vector<SectorRecord>{{"A", "i", "T"}, {"B", "i", "T"}}));
+  other.AddSector("B$i$$T");
+  EXPECT_EQ(other.SECTORS->size(), 2u);
+}
+
+TEST_F(IniManagerTest, SectorOperationsOutsideInitAndKillDoNothing) {
+  ini.Kill();
+  ini.AddSector("A$b$$c");
+  std::vector<SectorRecord> list = {{"x", "y", "z"}};
+  ini.GetSectors("", "", "", list);
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(Stored("__Dont_Touch_Me__", "Sectors"), "0");
+}
+
+TEST(IniManagerInit, FileNameIsCutToItsField) {
+  IniManager ini;
+  ini.Init(std::string(300, 'n'));
+  EXPECT_EQ(ini.FILENAME.size(), IniManager::kFileNameMax);
+  ini.Kill();  // writes into a file whose name is too long: dropped, nothing to clean up
+}
+
+TEST(IniManagerKinds, RegistryKeepsValuesUnderTheKeyPath) {
+  test::TempDirectory dir;
+  test::ScopedEnvironment xdg("XDG_CONFIG_HOME", dir.path());
+  IniManager ini;
+  ini.Init("Software\\Korvandel", kIniRegistry, 0);
+  ini.Update("BrowseArticulos", "XPos", 12);
+  EXPECT_EQ(RegistryGetValue(kDefaultRegistryRoot, "Software\\Korvandel\\BrowseArticulos", "XPos"),
+            "12");
+  EXPECT_EQ(ini.TryFetch("BrowseArticulos", "XPos"), "12");
+  ini.Update("BrowseArticulos", "XPos", "");
+  EXPECT_EQ(RegistryGetValue(0, "Software\\Korvandel\\BrowseArticulos", "XPos"), std::nullopt)
+      << "an empty value deletes";
+  long keep = 5;
+  ini.Fetch("BrowseArticulos", "XPos", keep);
+  EXPECT_EQ(keep, 5);
+  ini.AddSector("F$i$$T");
+  ini.Kill();
+  EXPECT_EQ(RegistryGetValue(0, "Software\\Korvandel\\__Dont_Touch_Me__", "Sectors_1"), "F,i,T");
+
+  IniManager other;
+  other.Init("", kIniRegistry, static_cast<std::int32_t>(0x80000001u));
+  other.Update("Top", "V", "1");
+  EXPECT_EQ(RegistryGetValue(0x80000001u, "Top", "V"), "1");
+  EXPECT_EQ(RegistryGetValue(0, "Top", "V"), std::nullopt);
+  other.Kill();
+}
+
+TEST(IniManagerKinds, NoneStoresNothing) {
+  test::TempDirectory dir;
+  test::ScopedEnvironment xdg("XDG_CONFIG_HOME", dir.path());
+  char previous[4096];
+  ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  IniManager ini;
+  ini.Init("Korvandel.INI", kIniNone, 0);
+  ini.Update("S", "K", "v");
+  ini.AddSector("F$i$$T");
+  std::string read = ini.TryFetch("S", "K");
+  std::string field = ini.FetchField("S", "K", 1);
+  long keep = 3;
+  ini.Fetch("S", "K", keep);
+  ini.Kill();
+  ASSERT_EQ(::chdir(previous), 0);
+  EXPECT_EQ(read, "");
+  EXPECT_EQ(field, "---Unknown---");
+  EXPECT_EQ(keep, 3);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "kind 2 wrote something";
+}
+
+TEST(IniManagerConcurrency, ThreadsWritingEntriesAndSectorsLoseNothing) {
+  test::TempDirectory dir;
+  std::string file = dir.File("Korvandel.INI");
+  IniManager ini;
+  ini.Init(file);
+  constexpr int kThreads = 6;
+  constexpr int kEach = 20;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kEach; ++i) {
+        std::string name = "t" + std::to_string(t) + "_" + std::to_string(i);
+        ini.Update("Thread" + std::to_string(t % 2), name, i);
+        ini.AddSector(ini.SectorName("Fam" + std::to_string(t), name, "Query"));
+        std::vector<SectorRecord> seen;
+        ini.GetSectors("Fam" + std::to_string(t), "", "", seen);
+        if (seen.size() != static_cast<std::size_t>(i + 1)) ADD_FAILURE() << name;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  ini.Kill();
+
+  IniManager next;
+  next.Init(file);
+  std::vector<SectorRecord> all;
+  next.GetSectors("", "", "", all);
+  EXPECT_EQ(all.size(), static_cast<std::size_t>(kThreads * kEach));
+  for (int t = 0; t < kThreads; ++t) {
+    for (int i = 0; i < kEach; ++i) {
+      std::string name = "t" + std::to_string(t) + "_" + std::to_string(i);
+      EXPECT_EQ(FindProfileString("Thread" + std::to_string(t % 2), name, file), std::to_string(i));
+    }
+  }
+}
+
+TEST(IniManagerProcesses, AnotherProcessSeesWhatOneWrote) {
+  test::TempDirectory dir;
+  std::string file = dir.File("Korvandel.INI");
+  {
+    test::ChildProcess child([&] {
+      IniManager ini;
+      ini.Init(file);
+      ini.Update("MSSQLConnect", "LOC:DBname", "products");
+      ini.AddSector(ini.SectorName("Browse", "mine$", "Query"));
+      ini.Kill();
+      return 0;
+    });
+    ASSERT_EQ(child.Wait(), 0);
+  }
+  IniManager ini;
+  ini.Init(file);
+  EXPECT_EQ(ini.TryFetch("MSSQLConnect", "LOC:DBname"), "products");
+  std::vector<SectorRecord> sectors;
+  ini.GetSectors("Browse", "", "Query", sectors);
+  EXPECT_EQ(sectors, (std::vector<SectorRecord>{{"Browse", "mine$", "Query"}}));
+
+  ini.Update("MSSQLConnect", "LOC:User", "parent");
+  test::ChildProcess reader([&] {
+    IniManager other;
+    other.Init(file);
+    return other.TryFetch("MSSQLConnect", "LOC:User") == "parent" ? 0 : 1;
+  });
+  EXPECT_EQ(reader.Wait(), 0) << "the child did not see the parent's write";
+  ini.Kill();
+}
+
+}  // namespace
+}  // namespace kv
