@@ -118,7 +118,7 @@ void IniManager::Update() {}
 
 void IniManager::Init(std::string_view fileName, std::int32_t storageKind, std::int32_t extraData) {
   CriticalGuard guard(*CRITSECT);
-  FILENAME.assign(CutUtf8(fileName, kFileNameMax));
+  FILENAME.assign(CutSettingText(fileName, kFileNameMax));
   NVTYPE = storageKind;
   EXTRADATA = extraData;
   SECTORS = std::make_unique<std::vector<SectorRecord>>();
@@ -195,7 +195,7 @@ void IniManager::UpdateRows(std::string_view section, std::string_view name, std
       value += items[f];
     }
     std::string entry = std::string(name) + "_" + std::to_string(i + 1);
-    Update(section, entry, CutUtf8(value, kQueueValueMax));
+    Update(section, entry, CutSettingText(value, kQueueValueMax));
   }
 }
 
@@ -269,7 +269,7 @@ void IniManager::GetSectors(std::string_view family, std::string_view item, std:
     if (!item.empty() && sector.ITEM != item) continue;
     if (!type.empty() && sector.TYPE != type) continue;
     std::string unescaped = UnescapeSectorItem(sector.ITEM);
-    list.push_back({sector.FAMILY, std::string(CutUtf8(unescaped, 100)), sector.TYPE});
+    list.push_back({sector.FAMILY, std::string(CutSettingText(unescaped, 100)), sector.TYPE});
   }
 }
 

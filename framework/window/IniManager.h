@@ -98,9 +98,18 @@ class IniManager {
   // The stored value, or "" when the entry is missing.
   std::string TryFetch(std::string_view section, std::string_view entry);
 
-  // Sets `value` to the stored value converted to its type (std::string, bool or an arithmetic
-  // type; see AssignSetting); when the entry is missing `value` keeps what it holds.
+  // Sets `value` to the stored value converted to the variable's type (the runtime's
+  // conversions: a value that is not a number gives 0; one out of the variable's range leaves it
+  // unchanged); when the entry is missing the variable keeps what it holds.
+  //   Long autoConnect = 0;  ini.Fetch("MSSQLConnect", "LOC:AutoConnect", autoConnect);
+  //   String<30> server;     ini.Fetch("MSSQLConnect", "LOC:Server", server);
+  void Fetch(std::string_view section, std::string_view entry, const VarRef& value) {
+    std::optional<std::string> text = FindStored(section, entry);
+    if (text) AssignSetting(value, *text);
+  }
+  // The same for a std::string, bool or any arithmetic variable (see AssignSetting).
   template <class T>
+  requires kPlainSettingType<T>
   void Fetch(std::string_view section, std::string_view entry, T& value) {
     std::optional<std::string> text = FindStored(section, entry);
     if (text) AssignSetting(value, *text);
@@ -113,8 +122,12 @@ class IniManager {
   // of 0 or beyond the last item gives "".
   std::string FetchField(std::string_view section, std::string_view entry, std::uint8_t n);
 
-  // Stores `value` (text, or a number written as SettingText does).
+  // Stores `value`: text as it is, a number as SettingText writes it, a runtime variable as its
+  // text clipped of trailing blanks (VarRef::ToClippedText).
   void Update(std::string_view section, std::string_view entry, std::string_view value);
+  void Update(std::string_view section, std::string_view entry, const VarRef& value) {
+    Update(section, entry, std::string_view(value.ToClippedText()));
+  }
   template <class T>
   requires std::is_arithmetic_v<T>
   void Update(std::string_view section, std::string_view entry, T value) {

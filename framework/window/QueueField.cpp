@@ -5,15 +5,6 @@
 #include <cstdlib>
 
 namespace kv {
-namespace {
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
 
 double SettingToReal(std::string_view text) {
   text = TrimBlanks(text);
@@ -44,15 +35,7 @@ long long SettingToInteger(std::string_view text) {
   double value = SettingToReal(trimmed);
   if (value >= 9.2233720368547758e18) return std::numeric_limits<long long>::max();
   if (value <= -9.2233720368547758e18) return std::numeric_limits<long long>::min();
-  return static_cast<long long>(value);
-}
-
-std::string_view CutUtf8(std::string_view text, std::size_t maxBytes) {
-  if (text.size() <= maxBytes) return text;
-  std::size_t end = maxBytes;
-  // Step back over continuation bytes (10xxxxxx) to the start of the character that was cut.
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return text.substr(0, end);
+  return static_cast<long long>(std::round(value));
 }
 
 }  // namespace kv

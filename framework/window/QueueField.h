@@ -9,14 +9,29 @@
 #include <string_view>
 #include <type_traits>
 
+#include "platform/values/Utf8Text.h"
+#include "platform/values/VarRef.h"
+
 namespace kv {
 
-// Text conversions of the settings-file manager. A stored value that does not convert to a
-// number converts to 0: blanks around the number are allowed, anything else is not ("12",
-// " -3 ", "2.5" and "1e3" are numbers; "12abc" and "" are not).
+// Text conversions of the settings-file manager, the runtime's rules (see VarRef) extended to
+// any C++ arithmetic type. A stored value that does not convert to a number converts to 0:
+// blanks around the number are allowed, anything else is not ("12", " -3 ", "2.5" and "1e3"
+// are numbers; "12abc", "0x10" and "" are not).
 double SettingToReal(std::string_view text);
-// As SettingToReal, truncated toward zero and limited to the range of long long.
+// As SettingToReal, rounded half away from zero and limited to the range of long long; whole
+// numbers convert exactly.
 long long SettingToInteger(std::string_view text);
+
+// `text` cut to at most `maxBytes` bytes without splitting a UTF-8 character.
+inline std::string_view CutSettingText(std::string_view text, std::size_t maxBytes) {
+  return text.substr(0, Utf8CutLength(text, maxBytes));
+}
+
+// True for the variable types that the settings-file manager converts itself; every runtime
+// type (STRING, CSTRING, DECIMAL, ...) goes through a VarRef instead.
+template <class T>
+inline constexpr bool kPlainSettingType = std::is_same_v<T, std::string> || std::is_arithmetic_v<T>;
 
 // The text stored for a number: decimal for integers, the shortest text that reads back as the
 // same value for floating-point numbers.
@@ -28,7 +43,8 @@ requires std::is_arithmetic_v<T> std::string SettingText(T value) {
 }
 
 // Converts stored text to a variable of type T (text kept as it is, numbers as above, clamped to
-// the range of T).
+// the range of T). A runtime variable is set through VarRef::SetText; a value out of its range
+// leaves it unchanged.
 template <class T>
 void AssignSetting(T& target, std::string_view text) {
   if constexpr (std::is_same_v<T, std::string>) {
@@ -50,13 +66,12 @@ void AssignSetting(T& target, std::string_view text) {
     }
     target = static_cast<T>(v);
   } else {
-    static_assert(std::is_same_v<T, std::string>, "unsupported setting type");
+    static_assert(kPlainSettingType<T>, "unsupported setting type");
   }
 }
-
-// The longest prefix of `text` of at most `maxBytes` bytes that does not end inside a UTF-8
-// character.
-std::string_view CutUtf8(std::string_view text, std::size_t maxBytes);
+inline void AssignSetting(const VarRef& target, std::string_view text) {
+  (void)target.SetText(text);  // out of range: the variable keeps its value
+}
 
 // One field of the records of a saved list: how the settings-file manager reads the field as
 // text when it saves a list (`get`), and how it sets the field from text when it loads one
@@ -69,7 +84,9 @@ struct QueueField {
 };
 
 // The QueueField of data member `member` of R: a std::string member (cut to `maxBytes` bytes when
-// loaded, never inside a UTF-8 character), or an arithmetic member converted as above.
+// loaded, never inside a UTF-8 character), a runtime variable (String<N>, CString<N>, Long,
+// Decimal, ...: written clipped of trailing blanks, loaded with the runtime's conversions), or
+// another arithmetic member converted as above.
 //
 //   struct Recent { std::string name; long count; };
 //   ini.UpdateQueue("Main", "Recent", list, {QueueFieldOf(&Recent::name),
@@ -81,8 +98,13 @@ QueueField<R> QueueFieldOf(T R::*member,
   if constexpr (std::is_same_v<T, std::string>) {
     field.get = [member](const R& r) { return r.*member; };
     field.set = [member, maxBytes](R& r, std::string_view text) {
-      (r.*member).assign(CutUtf8(text, maxBytes));
+      (r.*member).assign(CutSettingText(text, maxBytes));
     };
+  } else if constexpr (std::is_constructible_v<VarRef, T&>) {
+    field.get = [member](const R& r) {
+      return VarRef(const_cast<T&>(r.*member)).ToClippedText();  // read only
+    };
+    field.set = [member](R& r, std::string_view text) { AssignSetting(VarRef(r.*member), text); };
   } else {
     static_assert(std::is_arithmetic_v<T>, "a list field is text or a number");
     field.get = [member](const R& r) { return SettingText(r.*member); };

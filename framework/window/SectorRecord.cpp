@@ -15,7 +15,7 @@ std::string EscapeSectorItem(std::string_view item) {
     }
   }
   if (out.size() <= kSectorEscapeMax) return out;
-  std::string_view cut = CutUtf8(out, kSectorEscapeMax);
+  std::string_view cut = CutSettingText(out, kSectorEscapeMax);
   // Every "$" of the escaped form belongs to a "$$$"; drop the part of a triple that was cut.
   std::size_t run = 0;
   while (run < cut.size() && cut[cut.size() - 1 - run] == '$') ++run;
@@ -33,7 +33,7 @@ std::string UnescapeSectorItem(std::string_view escaped) {
       out += escaped[i++];
     }
   }
-  return std::string(CutUtf8(out, kSectorEscapeMax));
+  return std::string(CutSettingText(out, kSectorEscapeMax));
 }
 
 std::string BuildSectorString(std::string_view family, std::string_view item,
@@ -49,7 +49,7 @@ std::string BuildSectorString(std::string_view family, std::string_view item,
 SectorRecord ParseSectorString(std::string_view sector) {
   SectorRecord record;
   std::size_t dollar = sector.find('$');
-  record.FAMILY.assign(CutUtf8(sector.substr(0, dollar), kSectorFieldMax));
+  record.FAMILY.assign(CutSettingText(sector.substr(0, dollar), kSectorFieldMax));
   if (dollar == std::string_view::npos) return record;
   std::string_view rest = sector.substr(dollar + 1);
   std::size_t end = std::string_view::npos;
@@ -66,9 +66,9 @@ SectorRecord ParseSectorString(std::string_view sector) {
       ++i;
     }
   }
-  record.ITEM.assign(CutUtf8(rest.substr(0, end), kSectorFieldMax));
+  record.ITEM.assign(CutSettingText(rest.substr(0, end), kSectorFieldMax));
   if (end != std::string_view::npos) {
-    record.TYPE.assign(CutUtf8(rest.substr(end + 2), kSectorFieldMax));
+    record.TYPE.assign(CutSettingText(rest.substr(end + 2), kSectorFieldMax));
   }
   return record;
 }

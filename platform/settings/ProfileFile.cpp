@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/settings/LockedFile.h"
+#include "platform/values/Utf8Text.h"
 
 // The INI parser is used byte for byte: no character-set conversion, ASCII case folding for
 // names. Its implementation is compiled here, so nothing needs to be linked.
@@ -20,12 +21,6 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
 }
 
 bool HasLineBreakOrNul(std::string_view s) {

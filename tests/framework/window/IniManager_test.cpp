@@ -68,6 +68,55 @@ TEST_F(IniManagerTest, FetchConvertsToTheVariablesTypeAndKeepsItWhenMissing) {
   EXPECT_EQ(missingText, "keep");
 }
 
+TEST_F(IniManagerTest, RuntimeVariablesAreStoredClippedAndFetchedWithTheirConversions) {
+  String<30> server("srv,1433");
+  ini.Update("MSSQLConnect", "LOC:Server", server);
+  EXPECT_EQ(Stored("MSSQLConnect", "LOC:Server"), "srv,1433") << "blank padding is not stored";
+  ini.Update("MSSQLConnect", "Big", "300");
+  ini.Update("MSSQLConnect", "Half", "2.5");
+
+  String<5> shortText("xxxxx");
+  Long half = 0;
+  Byte big = 7;
+  Decimal<7, 2> price;
+  CString<10> missing("keep");
+  ini.Fetch("MSSQLConnect", "LOC:Server", VarRef(shortText));
+  ini.Fetch("MSSQLConnect", "Half", VarRef(half));
+  ini.Fetch("MSSQLConnect", "Big", VarRef(big));
+  ini.Fetch("MSSQLConnect", "Half", VarRef(price));
+  ini.Fetch("MSSQLConnect", "Nothing", VarRef(missing));
+  EXPECT_EQ(shortText.View(), "srv,1") << "cut to the variable";
+  EXPECT_EQ(half, 3) << "rounded half away from zero";
+  EXPECT_EQ(big, 7) << "out of range keeps the value";
+  EXPECT_EQ(VarRef(price).ToText(), "2.5");
+  EXPECT_EQ(VarRef(missing).ToText(), "keep");
+}
+
+TEST_F(IniManagerTest, SavedListsOfRuntimeRecords) {
+  struct Query {
+    String<10> name;
+    Long count = 0;
+    CString<8> tag;
+  };
+  std::vector<QueueField<Query>> fields = {QueueFieldOf(&Query::name), QueueFieldOf(&Query::count),
+                                           QueueFieldOf(&Query::tag)};
+  std::vector<Query> rows(2);
+  rows[0].name = "first";
+  rows[0].count = -4;
+  rows[0].tag = "t,u";
+  rows[1].name = "second";
+  ini.UpdateQueue("Q", "Rows", rows, fields);
+  EXPECT_EQ(Stored("Q", "Rows_1"), "first,-4,t,u");
+  EXPECT_EQ(Stored("Q", "Rows_2"), "second,0,");
+  std::vector<Query> loaded;
+  ini.FetchQueue("Q", "Rows", loaded, fields);
+  ASSERT_EQ(loaded.size(), 2u);
+  EXPECT_EQ(loaded[0].name.Clipped(), "first");
+  EXPECT_EQ(loaded[0].count, -4);
+  EXPECT_EQ(VarRef(loaded[0].tag).ToText(), "t,u") << "the last field keeps its commas";
+  EXPECT_EQ(loaded[1].name.Clipped(), "second");
+}
+
 TEST_F(IniManagerTest, FetchFieldTakesCommaSeparatedItems) {
   ini.Update("F", "three", "a,b,c");
   ini.Update("F", "gap", "a,,c");

@@ -66,8 +66,8 @@ TEST(SectorRecord, LimitsCutAtWholeCharactersAndWholeEscapes) {
   std::string longFamily(150, 'f');
   SectorRecord parsed = ParseSectorString(longFamily + "$i$$t");
   EXPECT_EQ(parsed.FAMILY.size(), kSectorFieldMax);
-  EXPECT_EQ(CutUtf8("aé", 2), "a");
-  EXPECT_EQ(CutUtf8("aé", 3), "aé");
+  EXPECT_EQ(CutSettingText("aé", 2), "a");
+  EXPECT_EQ(CutSettingText("aé", 3), "aé");
 }
 
 TEST(SettingConversion, TextToNumbers) {
@@ -80,8 +80,8 @@ TEST(SettingConversion, TextToNumbers) {
       {"12", 12, 12},
       {" -3 ", -3, -3},
       {"+7", 7, 7},
-      {"2.5", 2, 2.5},
-      {"-2.9", -2, -2.9},
+      {"2.5", 3, 2.5},
+      {"-2.9", -3, -2.9},
       {"1e3", 1000, 1000},
       {"", 0, 0},
       {"12abc", 0, 0},
