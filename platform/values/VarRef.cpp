@@ -272,10 +272,12 @@ int VarRef::Compare(const VarRef& a, const VarRef& b) {
   }
   if (a.IsText() != b.IsText()) {
     const VarRef& text = a.IsText() ? a : b;
+    std::string t = text.ToText();
     DecimalValue probe;
-    if (DecimalValue::Parse(text.ToText(), &probe) != ValueStatus::kOk) {
+    if (!TrimBlanks(t).empty() && DecimalValue::Parse(t, &probe) != ValueStatus::kOk) {
       return Sign3(a.ToClippedText().compare(b.ToClippedText()));
     }
+    // Blank text takes part as 0 (ToDecimal of non-numeric text), so cleared equals cleared.
   }
   if (a.type_ == ValueType::kReal || b.type_ == ValueType::kReal) {
     double x = a.ToReal(), y = b.ToReal();

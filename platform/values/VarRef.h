@@ -108,8 +108,9 @@ class VarRef {
   //   byte order is code point order); "ab" equals "ab   " and a CSTRING "ab".
   // - number with number: exactly, as decimals (LONG 5 equals DECIMAL 5.00); when either is a
   //   REAL, as doubles.
-  // - text with number: numerically when the text is a number, otherwise the number's plain
-  //   text is compared with the clipped text.
+  // - text with number: numerically when the text is a number or blank (blank counts as 0, so
+  //   a cleared text equals a cleared number), otherwise the number's plain text is compared
+  //   with the clipped text.
   // - null sorts before everything else; two nulls are equal.
   static int Compare(const VarRef& a, const VarRef& b);
   // Compare(a, b) == 0.
