@@ -1,5 +1,8 @@
 #include "platform/values/Calendar.h"
 
+#include <chrono>
+#include <ctime>
+
 namespace kv {
 namespace {
 
@@ -63,6 +66,36 @@ std::int32_t TimeValue(int hours, int minutes, int seconds, int hundredths) {
     return 0;
   }
   return ((hours * 60 + minutes) * 60 + seconds) * 100 + hundredths + 1;
+}
+
+namespace {
+
+// Local broken-down time now, with the hundredths of the current second.
+std::tm LocalNow(int* hundredths) {
+  auto now = std::chrono::system_clock::now();
+  std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  auto since = now - std::chrono::system_clock::from_time_t(seconds);
+  *hundredths = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / 10 % 100);
+  if (*hundredths < 0) *hundredths = 0;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  return local;
+}
+
+}  // namespace
+
+std::int32_t Today() {
+  int hundredths = 0;
+  std::tm t = LocalNow(&hundredths);
+  return DateSerial(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+}
+
+std::int32_t Clock() {
+  int hundredths = 0;
+  std::tm t = LocalNow(&hundredths);
+  // A leap second (tm_sec 60) is shown as the last second of its minute.
+  return TimeValue(t.tm_hour, t.tm_min, t.tm_sec > 59 ? 59 : t.tm_sec, hundredths);
 }
 
 }  // namespace kv

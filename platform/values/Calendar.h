@@ -41,4 +41,9 @@ int DayOfWeek(std::int32_t serial);
 // Time value of a clock time; 0 when a part is out of range.
 std::int32_t TimeValue(int hours, int minutes, int seconds, int hundredths = 0);
 
+// Today's date in the local time zone, as a serial day number.
+std::int32_t Today();
+// The local time of day now, as a time value (hundredths of a second since midnight + 1).
+std::int32_t Clock();
+
 }  // namespace kv

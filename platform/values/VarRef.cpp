@@ -97,6 +97,12 @@ double VarRef::LoadReal() const {
   return LoadAs<double>(address_);
 }
 
+std::string_view VarRef::TextView() const {
+  if (type_ == ValueType::kString)
+    return std::string_view(static_cast<const char*>(address_), size_);
+  return LoadCStringText(static_cast<const char*>(address_), size_);
+}
+
 std::string VarRef::ToText() const {
   if (IsNull()) return std::string();
   switch (type_) {
@@ -124,7 +130,7 @@ ValueStatus VarRef::GetDecimal(DecimalValue* out) const {
   switch (type_) {
     case ValueType::kString:
     case ValueType::kCString:
-      return DecimalValue::Parse(ToText(), out);
+      return DecimalValue::Parse(TextView(), out);
     case ValueType::kDecimal:
       *out = LoadDecimal(static_cast<const unsigned char*>(address_), size_, places_);
       return ValueStatus::kOk;
@@ -169,7 +175,7 @@ double VarRef::ToReal() const {
     case ValueType::kString:
     case ValueType::kCString: {
       double d = 0;
-      return ParseRealText(ToText(), &d) ? d : 0.0;
+      return ParseRealText(TextView(), &d) ? d : 0.0;
     }
     case ValueType::kDecimal:
       return ToDecimal().ToReal();
@@ -268,11 +274,11 @@ void VarRef::Clear() const {
 int VarRef::Compare(const VarRef& a, const VarRef& b) {
   if (a.IsNull() || b.IsNull()) return a.IsNull() == b.IsNull() ? 0 : (a.IsNull() ? -1 : 1);
   if (a.IsText() && b.IsText()) {
-    return Sign3(ClipRight(a.ToText()).compare(ClipRight(b.ToText())));
+    return Sign3(ClipRight(a.TextView()).compare(ClipRight(b.TextView())));
   }
   if (a.IsText() != b.IsText()) {
     const VarRef& text = a.IsText() ? a : b;
-    std::string t = text.ToText();
+    std::string_view t = text.TextView();
     DecimalValue probe;
     if (!TrimBlanks(t).empty() && DecimalValue::Parse(t, &probe) != ValueStatus::kOk) {
       return Sign3(a.ToClippedText().compare(b.ToClippedText()));

@@ -121,6 +121,8 @@ class VarRef {
   static bool EqualNoCase(const VarRef& a, const VarRef& b);
 
  private:
+  // The text of a STRING or CSTRING in place (no copy); only for text types.
+  std::string_view TextView() const;
   std::int64_t LoadInteger() const;
   ValueStatus StoreInteger(std::int64_t value) const;
   double LoadReal() const;

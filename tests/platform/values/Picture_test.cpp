@@ -244,6 +244,19 @@ TEST(Picture, DateSerialsAreTheRuntimes) {
   EXPECT_EQ(date.day, 1);
   EXPECT_FALSE(SerialToDate(0, &date));
   EXPECT_EQ(DayOfWeek(DateSerial(2026, 12, 7)), 1);  // a Monday
+  // Today and now, as the log file shows them, come back through their pictures.
+  std::int32_t today = Today();
+  ASSERT_GE(today, DateSerial(2024, 1, 1));
+  Picture d17 = P("@d17");
+  EXPECT_EQ(d17.Deformat(d17.FormatDecimal(DecimalValue::FromInteger(today))).number.ToText(),
+            std::to_string(today));
+  std::int32_t now = Clock();
+  ASSERT_GE(now, 1);
+  ASSERT_LE(now, kLastTimeValue);
+  Picture t8 = P("@t8");
+  std::int32_t shown = static_cast<std::int32_t>(
+      std::stol(t8.Deformat(t8.FormatDecimal(DecimalValue::FromInteger(now))).text));
+  EXPECT_EQ(shown, (now - 1) / 100 * 100 + 1);  // whole seconds
 }
 
 TEST(Picture, DeformatRejectsBadDates) {
