@@ -97,8 +97,8 @@ bool Tokenize(std::string_view text, char separator, std::vector<std::string_vie
   return true;
 }
 
-char SeparatorOf(const PictureSpec& spec) {
-  return spec.separator ? spec.separator : '/';
+char SeparatorOf(const PictureOptions& options) {
+  return options.separator ? options.separator : '/';
 }
 
 Deformatted Bad() {
@@ -109,9 +109,9 @@ Deformatted Bad() {
 
 }  // namespace
 
-int DatePictureWidth(const PictureSpec& spec) {
+int DatePictureWidth(const PictureOptions& options) {
   int width = 0;
-  for (const char* p = kDatePatterns[spec.format]; *p; ++p) {
+  for (const char* p = kDatePatterns[options.format]; *p; ++p) {
     switch (*p) {
       case 'Y':
         width += 4;
@@ -137,8 +137,8 @@ int DatePictureWidth(const PictureSpec& spec) {
   return width;
 }
 
-std::string FormatDatePicture(const PictureSpec& spec, std::int64_t serial) {
-  int width = DatePictureWidth(spec);
+std::string FormatDatePicture(const PictureOptions& options, std::int64_t serial) {
+  int width = DatePictureWidth(options);
   if (serial == 0) return std::string(static_cast<std::size_t>(width), ' ');
   CivilDate date;
   if (serial < kFirstDateSerial || serial > kLastDateSerial ||
@@ -146,7 +146,7 @@ std::string FormatDatePicture(const PictureSpec& spec, std::int64_t serial) {
     return std::string(static_cast<std::size_t>(width), '#');
   }
   std::string out;
-  for (const char* p = kDatePatterns[spec.format]; *p; ++p) {
+  for (const char* p = kDatePatterns[options.format]; *p; ++p) {
     switch (*p) {
       case 'M':
         out += TwoDigits(date.month);
@@ -173,7 +173,7 @@ std::string FormatDatePicture(const PictureSpec& spec, std::int64_t serial) {
         out += kWeekdays[DayOfWeek(static_cast<std::int32_t>(serial))];
         break;
       case '/':
-        out.push_back(SeparatorOf(spec));
+        out.push_back(SeparatorOf(options));
         break;
       default:
         out.push_back(*p);
@@ -183,16 +183,16 @@ std::string FormatDatePicture(const PictureSpec& spec, std::int64_t serial) {
   return out;
 }
 
-Deformatted DeformatDatePicture(const PictureSpec& spec, std::string_view text) {
+Deformatted DeformatDatePicture(const PictureOptions& options, std::string_view text) {
   std::string_view t = TrimBlanks(text);
   if (t.empty()) return Deformatted();
   std::vector<std::string_view> tokens;
-  if (!Tokenize(t, SeparatorOf(spec), &tokens)) return Bad();
+  if (!Tokenize(t, SeparatorOf(options), &tokens)) return Bad();
   std::string fields;  // the pattern's field letters in order
-  for (const char* p = kDatePatterns[spec.format]; *p; ++p) {
+  for (const char* p = kDatePatterns[options.format]; *p; ++p) {
     if (std::string_view("MDdyYaAW").find(*p) != std::string_view::npos) fields.push_back(*p);
   }
-  bool compact = spec.format == 11 || spec.format == 12;
+  bool compact = options.format == 11 || options.format == 12;
   if (compact) {
     // yymmdd / yyyymmdd: one run of digits split by position.
     if (tokens.size() != 1 || !AllDigits(tokens[0])) return Bad();

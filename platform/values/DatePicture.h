@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/values/PictureSpec.h"
+#include "platform/values/PictureOptions.h"
 
 namespace kv {
 
@@ -12,13 +12,13 @@ namespace kv {
 // (see Calendar.h); the formats are described with Picture. Pure functions, any thread.
 
 // Display width of a date picture: the longest text it can produce.
-int DatePictureWidth(const PictureSpec& spec);
+int DatePictureWidth(const PictureOptions& options);
 
 // The date `serial` as displayed: blanks (DatePictureWidth long) for 0, "#"s for a number
 // that is not a valid date.
-std::string FormatDatePicture(const PictureSpec& spec, std::int64_t serial);
+std::string FormatDatePicture(const PictureOptions& options, std::int64_t serial);
 // Typed text read as a date: the serial number, 0 with empty `text` for blank input, or
 // kBadDate.
-Deformatted DeformatDatePicture(const PictureSpec& spec, std::string_view text);
+Deformatted DeformatDatePicture(const PictureOptions& options, std::string_view text);
 
 }  // namespace kv

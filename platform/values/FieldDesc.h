@@ -33,7 +33,7 @@ struct FieldDesc {
   constexpr std::string_view ColumnName() const { return column.empty() ? Name() : column; }
 };
 
-// How a member type of a record struct maps to a field description. Specialised for every
+// How a member type of a record struct maps to a field description. Defined for every
 // runtime value type; using any other member type in a field table fails to compile.
 template <typename T>
 struct FieldTraits;

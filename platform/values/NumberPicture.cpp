@@ -7,7 +7,7 @@
 namespace kv {
 namespace {
 
-using Sign = PictureSpec::Sign;
+using Sign = PictureOptions::Sign;
 
 std::string Hashes(int width) {
   return std::string(static_cast<std::size_t>(width), '#');
@@ -24,12 +24,12 @@ std::string GroupThousands(const std::string& digits) {
 }
 
 // The displayed text of `value` before justification, or nothing when it cannot be shown in
-// spec.width characters.
-std::optional<std::string> ComposeNumber(const PictureSpec& spec, const DecimalValue& value) {
+// options.width characters.
+std::optional<std::string> ComposeNumber(const PictureOptions& options, const DecimalValue& value) {
   DecimalValue rounded;
-  if (value.Rescale(spec.places, &rounded) != ValueStatus::kOk) return std::nullopt;
-  if (spec.blankWhenZero && rounded.IsZero()) {
-    return std::string(static_cast<std::size_t>(spec.width), ' ');
+  if (value.Rescale(options.places, &rounded) != ValueStatus::kOk) return std::nullopt;
+  if (options.blankWhenZero && rounded.IsZero()) {
+    return std::string(static_cast<std::size_t>(options.width), ' ');
   }
   bool negative = rounded.Sign() < 0;
   std::string text = rounded.Sign() < 0 ? rounded.Negated().ToText() : rounded.ToText();
@@ -42,7 +42,7 @@ std::optional<std::string> ComposeNumber(const PictureSpec& spec, const DecimalV
   }
   std::string prefix, suffix;
   if (negative) {
-    switch (spec.sign) {
+    switch (options.sign) {
       case Sign::kTrailing:
         suffix = "-";
         break;
@@ -54,17 +54,17 @@ std::optional<std::string> ComposeNumber(const PictureSpec& spec, const DecimalV
         prefix = "-";
         break;
     }
-  } else if (spec.sign == Sign::kTrailing || spec.sign == Sign::kParens) {
+  } else if (options.sign == Sign::kTrailing || options.sign == Sign::kParens) {
     suffix = " ";  // keep the points of positive and negative values aligned
   }
-  if (spec.grouping) whole = GroupThousands(whole);
-  if (spec.zeroFill) {
+  if (options.grouping) whole = GroupThousands(whole);
+  if (options.zeroFill) {
     int used = static_cast<int>(prefix.size() + whole.size() + fraction.size() + suffix.size());
-    if (used < spec.width) whole.insert(0, static_cast<std::size_t>(spec.width - used), '0');
+    if (used < options.width) whole.insert(0, static_cast<std::size_t>(options.width - used), '0');
   }
   std::string body = prefix + whole + fraction + suffix;
-  if (static_cast<int>(body.size()) > spec.width) return std::nullopt;
-  return std::string(static_cast<std::size_t>(spec.width) - body.size(), ' ') + body;
+  if (static_cast<int>(body.size()) > options.width) return std::nullopt;
+  return std::string(static_cast<std::size_t>(options.width) - body.size(), ' ') + body;
 }
 
 bool IsDigit(char c) {
@@ -95,12 +95,12 @@ bool StripGrouping(std::string_view whole, std::string* out) {
 
 }  // namespace
 
-std::string FormatNumberPicture(const PictureSpec& spec, const DecimalValue& value) {
-  std::optional<std::string> text = ComposeNumber(spec, value);
-  return text ? *text : Hashes(spec.width);
+std::string FormatNumberPicture(const PictureOptions& options, const DecimalValue& value) {
+  std::optional<std::string> text = ComposeNumber(options, value);
+  return text ? *text : Hashes(options.width);
 }
 
-Deformatted DeformatNumberPicture(const PictureSpec& spec, std::string_view text) {
+Deformatted DeformatNumberPicture(const PictureOptions& options, std::string_view text) {
   Deformatted r;
   std::string_view t = TrimBlanks(text);
   if (t.empty()) return r;
@@ -147,7 +147,7 @@ Deformatted DeformatNumberPicture(const PictureSpec& spec, std::string_view text
     return r;
   }
   DecimalValue atPlaces;
-  if (v.Rescale(spec.places, &atPlaces) != ValueStatus::kOk) {
+  if (v.Rescale(options.places, &atPlaces) != ValueStatus::kOk) {
     r.status = PictureStatus::kTooWide;
     return r;
   }
@@ -155,7 +155,7 @@ Deformatted DeformatNumberPicture(const PictureSpec& spec, std::string_view text
     r.status = PictureStatus::kTooManyPlaces;
     return r;
   }
-  if (!ComposeNumber(spec, atPlaces)) {
+  if (!ComposeNumber(options, atPlaces)) {
     r.status = PictureStatus::kTooWide;
     return r;
   }
@@ -164,9 +164,9 @@ Deformatted DeformatNumberPicture(const PictureSpec& spec, std::string_view text
   return r;
 }
 
-std::string FormatScientificPicture(const PictureSpec& spec, const DecimalValue& value) {
-  if (spec.blankWhenZero && value.IsZero()) {
-    return std::string(static_cast<std::size_t>(spec.width), ' ');
+std::string FormatScientificPicture(const PictureOptions& options, const DecimalValue& value) {
+  if (options.blankWhenZero && value.IsZero()) {
+    return std::string(static_cast<std::size_t>(options.width), ' ');
   }
   DecimalValue magnitude = value.Sign() < 0 ? value.Negated() : value;
   std::string digits = magnitude.ToText();
@@ -179,7 +179,7 @@ std::string FormatScientificPicture(const PictureSpec& spec, const DecimalValue&
   std::size_t lead = digits.find_first_not_of('0');
   int exponent = 0;
   std::string mantissa;  // places + 1 significant digits
-  std::size_t want = static_cast<std::size_t>(spec.places) + 1;
+  std::size_t want = static_cast<std::size_t>(options.places) + 1;
   if (lead == std::string::npos) {
     mantissa.assign(want, '0');
   } else {
@@ -207,17 +207,17 @@ std::string FormatScientificPicture(const PictureSpec& spec, const DecimalValue&
   }
   std::string body = value.Sign() < 0 ? "-" : "";
   body += mantissa.substr(0, 1);
-  if (spec.places > 0) body += "." + mantissa.substr(1);
+  if (options.places > 0) body += "." + mantissa.substr(1);
   int absExp = exponent < 0 ? -exponent : exponent;
   body += exponent < 0 ? "e-" : "e+";
   if (absExp < 10) body += "0";
   body += std::to_string(absExp);
-  if (static_cast<int>(body.size()) > spec.width) return Hashes(spec.width);
-  return std::string(static_cast<std::size_t>(spec.width) - body.size(), ' ') + body;
+  if (static_cast<int>(body.size()) > options.width) return Hashes(options.width);
+  return std::string(static_cast<std::size_t>(options.width) - body.size(), ' ') + body;
 }
 
-Deformatted DeformatScientificPicture(const PictureSpec& spec, std::string_view text) {
-  (void)spec;
+Deformatted DeformatScientificPicture(const PictureOptions& options, std::string_view text) {
+  (void)options;
   Deformatted r;
   std::string_view t = TrimBlanks(text);
   if (t.empty()) return r;

@@ -24,75 +24,75 @@ bool ReadNumber(std::string_view t, std::size_t* i, int* out) {
   return *i > start && (*i >= t.size() || !IsDigit(t[*i]));
 }
 
-bool ParseNumber(std::string_view t, PictureSpec* spec) {
+bool ParseNumber(std::string_view t, PictureOptions* options) {
   std::size_t i = 0;
   bool noGrouping = false;
   if (i < t.size() && t[i] == '-') {
-    spec->sign = PictureSpec::Sign::kLeading;
+    options->sign = PictureOptions::Sign::kLeading;
     ++i;
   } else if (i < t.size() && t[i] == '(') {
-    spec->sign = PictureSpec::Sign::kParens;
+    options->sign = PictureOptions::Sign::kParens;
     ++i;
   }
   if (i + 1 < t.size() && t[i] == '0' && IsDigit(t[i + 1])) {
-    spec->zeroFill = true;
+    options->zeroFill = true;
     ++i;
   } else if (i < t.size() && t[i] == '_') {
     noGrouping = true;
     ++i;
   }
-  if (!ReadNumber(t, &i, &spec->width)) return false;
+  if (!ReadNumber(t, &i, &options->width)) return false;
   if (i < t.size() && t[i] == '.') {
     ++i;
-    if (!ReadNumber(t, &i, &spec->places)) return false;
+    if (!ReadNumber(t, &i, &options->places)) return false;
   }
-  if (i < t.size() && t[i] == '-' && spec->sign == PictureSpec::Sign::kNone) {
-    spec->sign = PictureSpec::Sign::kTrailing;
+  if (i < t.size() && t[i] == '-' && options->sign == PictureOptions::Sign::kNone) {
+    options->sign = PictureOptions::Sign::kTrailing;
     ++i;
   }
-  if (spec->sign == PictureSpec::Sign::kParens) {
+  if (options->sign == PictureOptions::Sign::kParens) {
     if (i >= t.size() || t[i] != ')') return false;
     ++i;
   }
   if (i < t.size() && (t[i] == 'b' || t[i] == 'B')) {
-    spec->blankWhenZero = true;
+    options->blankWhenZero = true;
     ++i;
   }
-  spec->grouping = !spec->zeroFill && !noGrouping;
-  return i == t.size() && spec->width >= 1 && spec->width <= kMaxNumberWidth &&
-         spec->places <= DecimalValue::kMaxScale && spec->places < spec->width;
+  options->grouping = !options->zeroFill && !noGrouping;
+  return i == t.size() && options->width >= 1 && options->width <= kMaxNumberWidth &&
+         options->places <= DecimalValue::kMaxScale && options->places < options->width;
 }
 
-bool ParseScientific(std::string_view t, PictureSpec* spec) {
+bool ParseScientific(std::string_view t, PictureOptions* options) {
   std::size_t i = 0;
-  if (!ReadNumber(t, &i, &spec->width)) return false;
+  if (!ReadNumber(t, &i, &options->width)) return false;
   if (i < t.size() && t[i] == '.') {
     ++i;
-    if (!ReadNumber(t, &i, &spec->places)) return false;
+    if (!ReadNumber(t, &i, &options->places)) return false;
   }
   if (i < t.size() && (t[i] == 'b' || t[i] == 'B')) {
-    spec->blankWhenZero = true;
+    options->blankWhenZero = true;
     ++i;
   }
-  return i == t.size() && spec->width >= 1 && spec->width <= kMaxNumberWidth &&
-         spec->places <= DecimalValue::kMaxScale;
+  return i == t.size() && options->width >= 1 && options->width <= kMaxNumberWidth &&
+         options->places <= DecimalValue::kMaxScale;
 }
 
 // @d and @t: [0]N[separator][b].
 bool ParseDateTime(std::string_view t, int maxFormat, std::string_view separators,
-                   PictureSpec* spec) {
+                   PictureOptions* options) {
   std::size_t i = 0;
   if (i + 1 < t.size() && t[i] == '0' && IsDigit(t[i + 1])) ++i;  // zero padding: the default
-  if (!ReadNumber(t, &i, &spec->format)) return false;
+  if (!ReadNumber(t, &i, &options->format)) return false;
   if (i < t.size() && separators.find(t[i]) != std::string_view::npos) {
     char c = t[i++];
-    spec->separator = c == '_' ? ' ' : (c == '`' ? ',' : c);
+    options->separator = c == '_' ? ' ' : (c == '`' ? ',' : c);
   }
   if (i < t.size() && (t[i] == 'b' || t[i] == 'B')) {
-    spec->blankWhenZero = true;
+    options->blankWhenZero = true;
     ++i;
   }
-  return i == t.size() && spec->format >= 1 && spec->format <= maxFormat;
+  return i == t.size() && options->format >= 1 && options->format <= maxFormat;
 }
 
 // A date or time number from a decimal, rounded; -1 (shown as "#"s) beyond 64 bits.
@@ -133,96 +133,96 @@ PictureStatus Picture::Parse(std::string_view text, Picture* out) {
   std::string_view t = TrimBlanks(text);
   if (!t.empty() && t[0] == '@') t.remove_prefix(1);
   if (t.empty()) return PictureStatus::kBadPicture;
-  PictureSpec spec;
+  PictureOptions options;
   std::string_view rest = t.substr(1);
   bool ok = false;
   switch (t[0]) {
     case 's':
     case 'S': {
-      spec.kind = PictureKind::kString;
+      options.kind = PictureKind::kString;
       std::size_t i = 0;
-      ok = ReadNumber(rest, &i, &spec.width) && i == rest.size() && spec.width >= 1 &&
-           spec.width <= kMaxStringWidth;
+      ok = ReadNumber(rest, &i, &options.width) && i == rest.size() && options.width >= 1 &&
+           options.width <= kMaxStringWidth;
       break;
     }
     case 'n':
     case 'N':
-      spec.kind = PictureKind::kNumber;
-      ok = ParseNumber(rest, &spec);
+      options.kind = PictureKind::kNumber;
+      ok = ParseNumber(rest, &options);
       break;
     case 'e':
     case 'E':
-      spec.kind = PictureKind::kScientific;
-      ok = ParseScientific(rest, &spec);
+      options.kind = PictureKind::kScientific;
+      ok = ParseScientific(rest, &options);
       break;
     case 'd':
     case 'D':
-      spec.kind = PictureKind::kDate;
-      ok = ParseDateTime(rest, 18, "./-_`", &spec);
-      if (ok) spec.width = DatePictureWidth(spec);
+      options.kind = PictureKind::kDate;
+      ok = ParseDateTime(rest, 18, "./-_`", &options);
+      if (ok) options.width = DatePictureWidth(options);
       break;
     case 't':
     case 'T':
-      spec.kind = PictureKind::kTime;
-      ok = ParseDateTime(rest, 8, ".:-_`", &spec);
-      if (ok) spec.width = TimePictureWidth(spec);
+      options.kind = PictureKind::kTime;
+      ok = ParseDateTime(rest, 8, ".:-_`", &options);
+      if (ok) options.width = TimePictureWidth(options);
       break;
     default:
       break;
   }
   if (!ok) return PictureStatus::kBadPicture;
-  out->spec_ = spec;
+  out->options_ = options;
   out->text_ = "@" + std::string(t);
   return PictureStatus::kOk;
 }
 
 std::string Picture::FormatDecimal(const DecimalValue& value) const {
-  switch (spec_.kind) {
+  switch (options_.kind) {
     case PictureKind::kString:
       return FormatText(value.ToPlainText());
     case PictureKind::kNumber:
-      return FormatNumberPicture(spec_, value);
+      return FormatNumberPicture(options_, value);
     case PictureKind::kScientific:
-      return FormatScientificPicture(spec_, value);
+      return FormatScientificPicture(options_, value);
     case PictureKind::kDate:
-      return FormatDatePicture(spec_, WholeOf(value));
+      return FormatDatePicture(options_, WholeOf(value));
     case PictureKind::kTime:
-      return FormatTimePicture(spec_, WholeOf(value));
+      return FormatTimePicture(options_, WholeOf(value));
   }
   return std::string();
 }
 
 std::string Picture::FormatText(std::string_view text) const {
-  if (spec_.kind == PictureKind::kString) {
-    std::string out(text.substr(0, Utf8CutLength(text, static_cast<std::size_t>(spec_.width))));
-    out.resize(static_cast<std::size_t>(spec_.width), ' ');
+  if (options_.kind == PictureKind::kString) {
+    std::string out(text.substr(0, Utf8CutLength(text, static_cast<std::size_t>(options_.width))));
+    out.resize(static_cast<std::size_t>(options_.width), ' ');
     return out;
   }
   DecimalValue v;
   if (DecimalValue::Parse(text, &v) == ValueStatus::kOverflow) {
-    return std::string(static_cast<std::size_t>(spec_.width), '#');
+    return std::string(static_cast<std::size_t>(options_.width), '#');
   }
   return FormatDecimal(v);  // text that is not a number shows as 0
 }
 
 std::string Picture::Format(const VarRef& value) const {
-  if (spec_.kind == PictureKind::kString) return FormatText(value.ToText());
+  if (options_.kind == PictureKind::kString) return FormatText(value.ToText());
   DecimalValue v;
   ValueStatus st = value.GetDecimal(&v);
   if (st == ValueStatus::kOverflow || (st == ValueStatus::kInvalid && !value.IsText())) {
-    return std::string(static_cast<std::size_t>(spec_.width), '#');  // NaN, infinity, huge
+    return std::string(static_cast<std::size_t>(options_.width), '#');  // NaN, infinity, huge
   }
   return FormatDecimal(st == ValueStatus::kOk ? v : DecimalValue());
 }
 
 Deformatted Picture::Deformat(std::string_view text) const {
-  switch (spec_.kind) {
+  switch (options_.kind) {
     case PictureKind::kString: {
       Deformatted r;
       std::string_view clipped = ClipRight(text);
       if (!IsValidUtf8(clipped)) {
         r.status = PictureStatus::kBadText;
-      } else if (clipped.size() > static_cast<std::size_t>(spec_.width)) {
+      } else if (clipped.size() > static_cast<std::size_t>(options_.width)) {
         r.status = PictureStatus::kTooLong;
       } else {
         r.text = std::string(clipped);
@@ -230,13 +230,13 @@ Deformatted Picture::Deformat(std::string_view text) const {
       return r;
     }
     case PictureKind::kNumber:
-      return DeformatNumberPicture(spec_, text);
+      return DeformatNumberPicture(options_, text);
     case PictureKind::kScientific:
-      return DeformatScientificPicture(spec_, text);
+      return DeformatScientificPicture(options_, text);
     case PictureKind::kDate:
-      return DeformatDatePicture(spec_, text);
+      return DeformatDatePicture(options_, text);
     case PictureKind::kTime:
-      return DeformatTimePicture(spec_, text);
+      return DeformatTimePicture(options_, text);
   }
   return Deformatted();
 }
@@ -246,7 +246,7 @@ PictureStatus Picture::DeformatInto(std::string_view text, const VarRef& target)
   Deformatted d = Deformat(text);
   if (d.status != PictureStatus::kOk) return d.status;
   ValueStatus st;
-  if (spec_.kind == PictureKind::kString) {
+  if (options_.kind == PictureKind::kString) {
     if (!target.IsText() && !d.text.empty()) {
       // Text typed for a numeric variable must be a number, not silently become 0.
       DecimalValue v;

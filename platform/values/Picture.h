@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/values/DecimalValue.h"
-#include "platform/values/PictureSpec.h"
+#include "platform/values/PictureOptions.h"
 #include "platform/values/VarRef.h"
 
 namespace kv {
@@ -58,14 +58,14 @@ class Picture {
   // Parses `text`. kOk and *out set, or kBadPicture with *out unchanged.
   [[nodiscard]] static PictureStatus Parse(std::string_view text, Picture* out);
 
-  PictureKind Kind() const { return spec_.kind; }
+  PictureKind Kind() const { return options_.kind; }
   // The picture as given, with its "@".
   const std::string& Text() const { return text_; }
   // Display width: @s and @n/@e width; for dates and times the length of their text.
-  int Width() const { return spec_.width; }
-  int Places() const { return spec_.places; }
+  int Width() const { return options_.width; }
+  int Places() const { return options_.places; }
   // Date or time format number (1..18, 1..8); 0 for other kinds.
-  int FormatNumber() const { return spec_.format; }
+  int FormatNumber() const { return options_.format; }
 
   // The variable's value as displayed. Numbers, dates and times read the variable as a
   // number (text that is not a number is 0); @s reads it as text.
@@ -82,11 +82,11 @@ class Picture {
   [[nodiscard]] PictureStatus DeformatInto(std::string_view text, const VarRef& target) const;
 
   // The parsed options, for the per-kind formatting code.
-  const PictureSpec& Spec() const { return spec_; }
+  const PictureOptions& Options() const { return options_; }
 
  private:
   std::string text_ = "@s0";
-  PictureSpec spec_;
+  PictureOptions options_;
 };
 
 }  // namespace kv

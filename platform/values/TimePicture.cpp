@@ -27,8 +27,8 @@ int ToInt(std::string_view t) {
   return v;
 }
 
-char SeparatorOf(const PictureSpec& spec) {
-  return spec.separator ? spec.separator : ':';
+char SeparatorOf(const PictureOptions& options) {
+  return options.separator ? options.separator : ':';
 }
 
 Deformatted Bad() {
@@ -39,14 +39,14 @@ Deformatted Bad() {
 
 }  // namespace
 
-int TimePictureWidth(const PictureSpec& spec) {
+int TimePictureWidth(const PictureOptions& options) {
   int width = 0;
-  for (const char* p = kTimePatterns[spec.format]; *p; ++p) width += (*p == ':') ? 1 : 2;
+  for (const char* p = kTimePatterns[options.format]; *p; ++p) width += (*p == ':') ? 1 : 2;
   return width;
 }
 
-std::string FormatTimePicture(const PictureSpec& spec, std::int64_t value) {
-  int width = TimePictureWidth(spec);
+std::string FormatTimePicture(const PictureOptions& options, std::int64_t value) {
+  int width = TimePictureWidth(options);
   if (value == 0) return std::string(static_cast<std::size_t>(width), ' ');
   if (value < 1 || value > kLastTimeValue) return std::string(static_cast<std::size_t>(width), '#');
   std::int64_t centi = value - 1;
@@ -54,7 +54,7 @@ std::string FormatTimePicture(const PictureSpec& spec, std::int64_t value) {
   int minutes = static_cast<int>(centi / 6000 % 60);
   int seconds = static_cast<int>(centi / 100 % 60);
   std::string out;
-  for (const char* p = kTimePatterns[spec.format]; *p; ++p) {
+  for (const char* p = kTimePatterns[options.format]; *p; ++p) {
     switch (*p) {
       case 'H':
         out += TwoDigits(hours);
@@ -72,14 +72,14 @@ std::string FormatTimePicture(const PictureSpec& spec, std::int64_t value) {
         out += hours < 12 ? "AM" : "PM";
         break;
       default:
-        out.push_back(SeparatorOf(spec));
+        out.push_back(SeparatorOf(options));
         break;
     }
   }
   return out;
 }
 
-Deformatted DeformatTimePicture(const PictureSpec& spec, std::string_view text) {
+Deformatted DeformatTimePicture(const PictureOptions& options, std::string_view text) {
   std::string_view t = TrimBlanks(text);
   if (t.empty()) return Deformatted();
   // An AM/PM marker may end any time.
@@ -92,7 +92,7 @@ Deformatted DeformatTimePicture(const PictureSpec& spec, std::string_view text) 
     }
   }
   std::vector<std::string_view> parts;
-  char sep = SeparatorOf(spec);
+  char sep = SeparatorOf(options);
   std::size_t i = 0;
   while (i < t.size()) {
     if (IsDigit(t[i])) {

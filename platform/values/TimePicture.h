@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/values/PictureSpec.h"
+#include "platform/values/PictureOptions.h"
 
 namespace kv {
 
@@ -13,14 +13,14 @@ namespace kv {
 // described with Picture. Pure functions, any thread.
 
 // Display width of a time picture.
-int TimePictureWidth(const PictureSpec& spec);
+int TimePictureWidth(const PictureOptions& options);
 
 // The time `value` as displayed: blanks for 0, "#"s outside 1..8640000. Hundredths are not
 // shown; seconds are truncated, never rounded up into the next minute.
-std::string FormatTimePicture(const PictureSpec& spec, std::int64_t value);
+std::string FormatTimePicture(const PictureOptions& options, std::int64_t value);
 
 // Typed text read as a time: the time value, 0 with empty `text` for blank input, or
 // kBadTime (hour above 23, minute or second above 59, 13PM, letters, ...).
-Deformatted DeformatTimePicture(const PictureSpec& spec, std::string_view text);
+Deformatted DeformatTimePicture(const PictureOptions& options, std::string_view text);
 
 }  // namespace kv

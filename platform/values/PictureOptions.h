@@ -41,7 +41,7 @@ struct Deformatted {
 
 // The options of a parsed picture (see Picture for the picture syntax). Plain data, filled by
 // Picture::Parse and read by the formatting code of each kind.
-struct PictureSpec {
+struct PictureOptions {
   enum class Sign : std::uint8_t { kNone, kLeading, kTrailing, kParens };
 
   PictureKind kind = PictureKind::kString;
