@@ -1,29 +1,21 @@
 #include "platform/expr/PictureText.h"
 
-#include "platform/expr/Utf8.h"
-#include "platform/values/Utf8Text.h"
+#include "platform/values/Picture.h"
 
 namespace kv {
 
 bool FormatByPicture(const ExprValue& value, std::string_view picture, std::string* out,
                      std::string* message) {
-  if (picture.size() >= 2 && (picture[1] == 's' || picture[1] == 'S')) {
-    std::size_t width = 0;
-    for (std::size_t i = 2;
-         i < picture.size() && picture[i] >= '0' && picture[i] <= '9' && width < 100000; ++i)
-      width = width * 10 + static_cast<std::size_t>(picture[i] - '0');
-    std::string text = value.AsText();
-    if (width == 0) {
-      *out = text;
-      return true;
-    }
-    // A string picture shows exactly `width` characters: cut, or padded with blanks.
-    const std::size_t count = Utf8Length(text);
-    *out = count >= width ? Utf8Substr(text, 0, width) : text + std::string(width - count, ' ');
-    return true;
+  Picture pic;
+  if (Picture::Parse(picture, &pic) != PictureStatus::kOk) {
+    *message = "picture " + std::string(picture) + " is not understood";
+    return false;
   }
-  *message = "picture " + std::string(picture) + " is not supported by FORMAT";
-  return false;
+  // Text goes through a string picture as text; every other picture shows a number (a date
+  // or time serial for @d and @t), so text is taken as a number first.
+  *out = pic.Kind() == PictureKind::kString ? pic.FormatText(value.AsText())
+                                            : pic.FormatDecimal(value.AsNumber());
+  return true;
 }
 
 }  // namespace kv

@@ -138,6 +138,11 @@ TEST_F(ExprEvaluatorTest, ValuesOfExpressions) {
       {"INSTRING('b', 'abc', 0, 1)", "0"},
       {"FORMAT(PRO:PCODE, @s3)", "'AB-'"},
       {"FORMAT('ab', @s4) & '|'", "'ab  |'"},
+      {"FORMAT(PRO:PRICE, @N9.2)", "'    19.90'"},
+      {"FORMAT(-1234.5, @n-12.2)", "'   -1,234.50'"},
+      {"FORMAT('7', @n_5)", "'    7'"},
+      {"SUB(FORMAT(PRO:PRICE,@N9.2),1,6) = '    19'", "1"},
+      {"INSTRING('9.9',FORMAT(PRO:PRICE,@N9.2),1,1) <> 0", "1"},
       // An embedded SQL call is empty text here; the browse's rewrite makes it a true test.
       {"SQL(A.PCODE LIKE 'AB%')", "''"},
       {"''=SQL(A.PCODE LIKE 'AB%') AND PRO:PROVIDERID = 7", "1"},
