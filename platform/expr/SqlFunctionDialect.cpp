@@ -54,6 +54,9 @@ std::string SqlFunctionDialect::BooleanValue(std::string_view c) const {
 std::string SqliteFunctionDialect::QuoteIdentifier(std::string_view name) const {
   return Quote(name, '"', '"');
 }
+std::string SqliteFunctionDialect::Placeholder(int, SqlParamKind kind) const {
+  return kind == SqlParamKind::kDecimal ? "CAST(? AS NUMERIC)" : "?";
+}
 std::string SqliteFunctionDialect::Concat(std::string_view a, std::string_view b) const {
   return Join({"(", a, " || ", b, ")"});
 }

@@ -57,11 +57,13 @@ class SqlFunctionDialect {
   virtual std::string BooleanValue(std::string_view condition) const;
 };
 
-// SQLite: "double quotes", ||, SUBSTR, INSTR.
+// SQLite: "double quotes", ||, SUBSTR, INSTR. Decimal parameters (bound as exact text) are
+// cast to numbers, since SQLite compares a computed number with text as text.
 class SqliteFunctionDialect : public SqlFunctionDialect {
  public:
   std::string_view DialectName() const override { return "SQLite"; }
   std::string QuoteIdentifier(std::string_view name) const override;
+  std::string Placeholder(int index, SqlParamKind kind) const override;
   std::string Concat(std::string_view a, std::string_view b) const override;
   std::string Substring(std::string_view text, std::string_view start,
                         std::optional<std::string_view> length) const override;

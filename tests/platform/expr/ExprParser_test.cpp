@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/expr/Expression.h"
+
 #include <functional>
 #include <random>
 #include <string>
@@ -222,8 +224,20 @@ TEST(ExprParser, DeepNestingIsRefusedNotOverflowed) {
   EXPECT_NE(ExprParser::Parse(ok, nullptr), nullptr);
 }
 
+// Random token soup through the whole pipeline: parse, check names, evaluate, translate for
+// every dialect. Nothing may crash (the sanitizers watch), and every failure is a reported
+// error with a position inside the text.
 TEST(ExprParser, RandomInputNeverCrashes) {
   std::mt19937 rng(2024);
+  String<10> code;
+  code.Assign("AB");
+  Long number = 5;
+  Bindings names;
+  names.Bind("a", number, "A");
+  names.Bind("PRO:PCODE", code, "PCODE");
+  SqliteFunctionDialect sqlite;
+  PostgresFunctionDialect postgres;
+  SqlServerFunctionDialect sqlServer;
   const char* pieces[] = {"a",         "PRO:PCODE", "'x'",  "''''", "12",   "3.5", "(",
                           ")",         ",",         "+",    "-",    "*",    "/",   "&",
                           "=",         "<>",        "~",    "<",    ">=",   "AND", "OR",
@@ -239,6 +253,22 @@ TEST(ExprParser, RandomInputNeverCrashes) {
     if (root) {
       ++parsed;
       EXPECT_TRUE(err.ok());
+      Expression e;
+      ASSERT_TRUE(e.Parse(text, &err));
+      ExprValue v;
+      if (!e.Evaluate(names, &v, &err)) {
+        EXPECT_FALSE(err.ok()) << text;
+      }
+      for (const SqlFunctionDialect* d : {static_cast<const SqlFunctionDialect*>(&sqlite),
+                                          static_cast<const SqlFunctionDialect*>(&postgres),
+                                          static_cast<const SqlFunctionDialect*>(&sqlServer)}) {
+        SqlText out;
+        if (e.ToSqlCondition(*d, names, &out, &err)) {
+          EXPECT_EQ(out.sql.find('\x01'), std::string::npos) << text;
+        } else {
+          EXPECT_FALSE(err.ok()) << text;
+        }
+      }
     } else {
       EXPECT_FALSE(err.ok()) << text;
       EXPECT_LE(err.position, text.size()) << text;
