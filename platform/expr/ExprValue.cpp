@@ -40,8 +40,9 @@ int ExprValue::Compare(const ExprValue& a, const ExprValue& b) {
   if (!a.IsText() && !b.IsText()) return DecimalValue::Compare(a.number_, b.number_);
   if (a.IsText() != b.IsText()) {
     const ExprValue& text = a.IsText() ? a : b;
-    DecimalValue parsed;
-    if (DecimalValue::Parse(text.text_, &parsed) == ValueStatus::kOk) {
+    DecimalValue parsed;  // stays 0 for blank text, so a cleared text equals a cleared number
+    if (ClipRight(text.text_).empty() ||
+        DecimalValue::Parse(text.text_, &parsed) == ValueStatus::kOk) {
       int c = DecimalValue::Compare(parsed, a.IsText() ? b.number_ : a.number_);
       return a.IsText() ? c : -c;
     }

@@ -32,8 +32,9 @@ class ExprValue {
   bool IsTrue() const;
 
   // -1, 0 or 1. Numbers compare exactly; two texts compare clipped of trailing blanks, byte
-  // by byte; text with a number compares numerically when the text is a number, otherwise
-  // as texts (the number written plainly).
+  // by byte; text with a number compares numerically when the text is a number or blank
+  // (blank counts as 0), otherwise as texts (the number written plainly). These are the
+  // variables' own comparison rules (VarRef::Compare).
   static int Compare(const ExprValue& a, const ExprValue& b);
   // Equal as texts (clipped) after upper-casing both.
   static bool EqualNoCase(const ExprValue& a, const ExprValue& b);

@@ -95,6 +95,8 @@ TEST_F(ExprEvaluatorTest, ValuesOfExpressions) {
       {"PRO:PROVIDERID = 7.00", "1"},
       {"'10' < '9'", "1"},  // two texts compare as text
       {"10 < '9'", "0"},    // a number with a numeric text compares as numbers
+      {"'  ' = 0", "1"},    // blank text counts as 0 against a number
+      {"'x' > 5", "1"},     // other text: as texts, the number written plainly
       {"'b' > 'a'", "1"},
       {"'\xC3\xA9' > 'z'", "1"},  // bytes compare unsigned: UTF-8 order is code point order
       // Logic.
