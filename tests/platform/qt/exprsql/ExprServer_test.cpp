@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -118,13 +120,14 @@ class ExprServerTest : public ::testing::TestWithParam<std::string> {
       if (const char* pw = std::getenv("PGPASSWORD")) db.setPassword(pw);
       ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
     }
-    Exec("DROP TABLE IF EXISTS expr_products");
-    Exec(
-        "CREATE TABLE expr_products (PCODE VARCHAR(20), DESCRIPTION VARCHAR(50), "
-        "PRICE NUMERIC(11, 2), PROVIDERID INTEGER)");
+    // Test programs may run side by side against one server: each uses a table of its own.
+    table_ = "expr_products_" + std::to_string(getpid());
+    Exec("DROP TABLE IF EXISTS " + table_);
+    Exec("CREATE TABLE " + table_ +
+         " (PCODE VARCHAR(20), DESCRIPTION VARCHAR(50), PRICE NUMERIC(11, 2), PROVIDERID INTEGER)");
     for (const Row& r : kRows) {
       QSqlQuery q(QSqlDatabase::database(connection_));
-      q.prepare("INSERT INTO expr_products VALUES (?, ?, ?, ?)");
+      q.prepare(QString::fromStdString("INSERT INTO " + table_ + " VALUES (?, ?, ?, ?)"));
       q.addBindValue(QString::fromUtf8(r.code));
       q.addBindValue(QString::fromUtf8(r.description));
       q.addBindValue(QString::fromUtf8(r.price));
@@ -139,14 +142,16 @@ class ExprServerTest : public ::testing::TestWithParam<std::string> {
 
   void TearDown() override {
     if (QSqlDatabase::contains(connection_)) {
+      if (!table_.empty()) Exec("DROP TABLE IF EXISTS " + table_);
       { QSqlDatabase::database(connection_).close(); }
       QSqlDatabase::removeDatabase(connection_);
     }
   }
 
-  void Exec(const char* sql) {
+  void Exec(const std::string& sql) {
     QSqlQuery q(QSqlDatabase::database(connection_));
-    ASSERT_TRUE(q.exec(sql)) << sql << ": " << q.lastError().text().toStdString();
+    ASSERT_TRUE(q.exec(QString::fromStdString(sql)))
+        << sql << ": " << q.lastError().text().toStdString();
   }
 
   std::set<std::string> LocalCodes(const Expression& e) {
@@ -170,7 +175,7 @@ class ExprServerTest : public ::testing::TestWithParam<std::string> {
   std::set<std::string> ServerCodes(const SqlText& where) {
     std::set<std::string> out;
     QSqlQuery q(QSqlDatabase::database(connection_));
-    q.prepare(QString::fromStdString("SELECT pcode FROM expr_products WHERE " + where.sql));
+    q.prepare(QString::fromStdString("SELECT pcode FROM " + table_ + " WHERE " + where.sql));
     for (const SqlParam& p : where.params) {
       if (p.kind == SqlParamKind::kInteger)
         q.addBindValue(QVariant::fromValue(std::stoll(p.text)));
@@ -183,6 +188,7 @@ class ExprServerTest : public ::testing::TestWithParam<std::string> {
   }
 
   QString connection_;
+  std::string table_;
   std::unique_ptr<SqlFunctionDialect> dialect_;
   Bindings columns_;
 };
