@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/storage/ErrorCode.h"
+#include "platform/storage/OwnerString.h"
+#include "platform/storage/SqlValue.h"
+
+namespace kv {
+
+// Every difference between the SQL databases the drivers reach: identifier quoting, row limits,
+// type names, null-safe comparison, case folding, decimal reading, lock time-outs and the
+// mapping of native errors to the runtime's codes. Statement builders (SqlBuilder) use only this
+// interface, so the same statement logic serves every database and can be tested without one.
+// Dialects hold no state; one instance per kind lives for the whole process. Thread: any.
+class Dialect {
+ public:
+  virtual ~Dialect() = default;
+
+  virtual DatabaseKind Kind() const = 0;
+  virtual std::string_view Name() const = 0;
+
+  // `name` quoted as an identifier; quote characters inside are doubled, so any text is safe.
+  virtual std::string QuoteIdentifier(std::string_view name) const = 0;
+
+  // The column type used when a table is created.
+  virtual std::string TypeName(const ColumnDesc& column) const = 0;
+
+  // Row limits: text placed right after SELECT (SQL Server "TOP (n) ") and at the end of the
+  // statement (" LIMIT n"). Exactly one of them is non-empty.
+  virtual std::string TopClause(int rows) const = 0;
+  virtual std::string LimitClause(int rows) const = 0;
+
+  // A condition that is true when `expr` equals the value of the placeholders, NULL matching
+  // NULL. `*binds` receives how many times the value must be bound (1 or 2).
+  virtual std::string NullSafeEquals(std::string_view expr, int* binds) const = 0;
+
+  // `expr` folded for case-insensitive comparison and ordering.
+  virtual std::string CaseFold(std::string_view expr) const {
+    return "UPPER(" + std::string(expr) + ")";
+  }
+
+  // The expression of an index component; SQL Server has no expression indexes (its usual
+  // collations ignore case already), so a case-insensitive component stays the plain column.
+  virtual std::string IndexComponent(std::string_view quotedColumn, bool noCase) const;
+
+  // Statement dropping index `quotedIndex` of table `quotedTable`.
+  virtual std::string DropIndex(std::string_view quotedIndex, std::string_view quotedTable) const;
+
+  // How a decimal column is selected so that it reads as exact text.
+  virtual std::string DecimalSelect(std::string_view quotedColumn) const = 0;
+
+  // Statement that bounds lock waits of the current session/transaction to `seconds`, or empty.
+  virtual std::string LockTimeoutStatement(int seconds) const = 0;
+
+  // Query answering one row with one boolean-ish column: may the current user insert, update and
+  // delete in table `quotedName`? The table name is bound `*binds` times. Empty: not checkable.
+  virtual std::string WritePermissionQuery(int* binds) const = 0;
+
+  // Maps a native error (the driver's code and text) to the runtime's code: 40 duplicate key,
+  // 2 missing table, 5 permission denied, 43 lock time-out, 90 anything else.
+  virtual ErrorCode MapError(std::string_view nativeCode, std::string_view text) const = 0;
+};
+
+// The dialect of `kind`; the objects live for the whole process.
+const Dialect& DialectFor(DatabaseKind kind);
+
+}  // namespace kv

@@ -1,0 +1,225 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/storage/ErrorCode.h"
+#include "platform/storage/FileCallback.h"
+#include "platform/storage/TableDecl.h"
+#include "platform/thread/CriticalSection.h"
+
+namespace kv {
+
+// Open modes: the low nibble is the access, the high nibble the sharing asked for.
+inline constexpr int kOpenReadOnly = 0x00;
+inline constexpr int kOpenWriteOnly = 0x01;
+inline constexpr int kOpenReadWrite = 0x02;
+inline constexpr int kShareDenyAll = 0x10;
+inline constexpr int kShareDenyWrite = 0x20;
+inline constexpr int kShareDenyNone = 0x40;
+
+// Numbered properties of a table (Property / SetProperty).
+inline constexpr int kPropLabel = 1;     // read: the declaration's label ("Products")
+inline constexpr int kPropThreaded = 2;  // read: "1" when each thread has its own instance
+inline constexpr int kPropFields = 3;    // read: the number of fields of the record
+inline constexpr int kPropKeys = 4;      // read: the number of keys
+inline constexpr int kPropPrefetch = 5;  // read/write: rows fetched per sequential read (0 = 1)
+inline constexpr int kPropEnrolled = 6;  // read/write: "1" enrols the table in the thread's
+                                         // next transaction; 80 when the driver has none
+inline constexpr int kPropName = 7;      // read: the external name
+inline constexpr int kPropDriver = 8;    // read: the driver's name
+// Properties 0x7000..0x7FFF are the driver's own connection settings: they are accepted, kept
+// and read back, and change nothing in these drivers.
+inline constexpr int kPropDriverFirst = 0x7000;
+inline constexpr int kPropDriverLast = 0x7FFF;
+
+// One instance of a declared table: its record buffer, null flags, position, open state and the
+// operations the runtime offers on it. Created by the driver registry for a TableDecl (use
+// TableDecl::Instance()); each driver derives from it.
+//
+// Every operation returns the runtime's error code (kNoError on success) and sets the calling
+// thread's last error (LastError.h) to the same code with its texts and the driver's code and
+// text. Every operation runs the registered callbacks before and after it.
+//
+// Thread: an instance of a threaded declaration belongs to its thread. A shared instance may be
+// used from any thread; each operation holds the instance's lock (`lock_`) for its duration, but
+// a sequence (position, then read) is only meaningful when the caller keeps it on one thread.
+class Table {
+ public:
+  explicit Table(const TableDecl& decl);
+  virtual ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  const TableDecl& Decl() const { return decl_; }
+  // The record buffer: RecordSize() bytes laid out as the declaration's RecordLayout says.
+  void* Record() { return record_.data(); }
+  std::size_t RecordSize() const { return record_.size(); }
+  template <class R>
+  R& RecordAs() {
+    return *static_cast<R*>(Record());
+  }
+  // Identity of this instance, distinct for every thread's instance of a threaded table.
+  std::uintptr_t InstanceId() const { return reinterpret_cast<std::uintptr_t>(this); }
+
+  // --- Open and close -------------------------------------------------------------------------
+  // Opens the table in `mode`. Errors: kAlreadyOpenError when open; kNoFileError when the table
+  // does not exist; kAccessDenied when a write mode is asked for and the user may only read;
+  // kDriverError when the owner names no usable database or a column is missing.
+  [[nodiscard]] ErrorCode Open(int mode = kOpenReadWrite | kShareDenyWrite);
+  // Creates the table from the declaration (columns, primary key, an index per other key).
+  // An existing table is left as it is (never emptied). The table need not be open.
+  [[nodiscard]] ErrorCode Create();
+  // Closes; closing a closed table is kNotOpenError and changes nothing.
+  ErrorCode Close();
+  bool IsOpen() const { return open_; }
+  int OpenMode() const { return mode_; }
+  // Re-creates the table's indexes.
+  [[nodiscard]] ErrorCode BuildKeys();
+  // Driver command strings: "Recover=n" and "QUICKSCAN=on|off" are accepted (the answer is the
+  // empty text); anything else is kNotSupportedError.
+  ErrorCode Send(std::string_view command);
+
+  std::string Property(int number) const;
+  // kNotSupportedError for read-only or unknown properties.
+  ErrorCode SetProperty(int number, std::string_view value);
+
+  // --- Positioning and reading ----------------------------------------------------------------
+  // Keys are numbered from 1 in declaration order; key 0 is the table's own order (primary key,
+  // else first unique key, else all columns). A bad key number is kDriverError.
+  // Positions before the first record of `key` (Next reads the first, Previous the last).
+  ErrorCode SetKey(int key);
+  // Positions at the record buffer's values of `key`'s components: Next reads the first record
+  // at or after them, Previous the last at or before them.
+  ErrorCode SetKeyValues(int key);
+  // Positions at the record whose position text is `position`: Next reads it, Previous the one
+  // before it.
+  ErrorCode ResetTo(int key, std::string_view position);
+  // Read the next / previous record in the order of the last positioning into the buffer.
+  // kNoRecordError at the end (the buffer is unchanged).
+  ErrorCode Next();
+  ErrorCode Previous();
+  // Reads the first record (in key order) whose components equal the buffer's; kNoRecordError
+  // when there is none. The sequence then continues after that record.
+  ErrorCode Get(int key);
+  // Re-reads the record whose position text (from Position) is `position`.
+  ErrorCode Reget(int key, std::string_view position);
+  // The position of the record last read (or added, or written) as text of at most 1024
+  // characters: the encoded values of the table's identity fields, so equal records give equal
+  // texts. Empty when no record is current.
+  std::string Position(int key = 0) const;
+
+  // --- Writing --------------------------------------------------------------------------------
+  // All three: kNotOpenError when not open; kAccessDenied when opened read-only.
+  // Adds the buffer as a new record. kDuplicateKeyError when a unique key is duplicated.
+  ErrorCode Add();
+  // Writes the buffer over the record last read, only when the stored row still holds every
+  // value last read (key and every column, null-safe, exact); otherwise kChangedError, nothing
+  // is written, and Reget brings the other station's version into the buffer.
+  ErrorCode Put();
+  // Deletes the record last read, with the same change detection as Put.
+  ErrorCode Delete();
+  // Arms change detection for the next read. The drivers detect changes on every Put and
+  // Delete, so this is accepted and changes nothing: an update never silently overwrites the
+  // work of another station.
+  void Watch() {}
+  // True when the buffer's values of unique key `key` are held by another record.
+  bool Duplicates(int key);
+
+  // --- Saved states ---------------------------------------------------------------------------
+  // Saves position, record buffer and null flags; returns a handle (>= 1).
+  int SaveState();
+  // Puts a saved state back; kDriverError for an unknown handle. The handle stays valid.
+  ErrorCode RestoreState(int handle);
+  void FreeState(int handle);
+
+  // --- Null flags (fields numbered from 0) ----------------------------------------------------
+  bool IsNull(int field) const;
+  void SetNull(int field);
+  void SetNonNull(int field);
+  // The null flags as text, one '0' or '1' per field, and back.
+  std::string NullImage() const;
+  void SetNullImage(std::string_view image);
+
+  // --- Callbacks ------------------------------------------------------------------------------
+  // Registers `cb` (not owned; it must be removed before it is destroyed). Adding twice is one.
+  void AddCallback(FileCallback* cb);
+  void RemoveCallback(FileCallback* cb);
+  // Operations issued while set are reported to callbacks as issued through a view.
+  void SetThroughView(bool on) { throughView_ = on; }
+
+  // --- Transactions (used by platform/storage/Transaction.h) ----------------------------------
+  // An identity shared by tables whose transactions are one (same connection); 0 when none.
+  virtual std::uintptr_t TransactionScope() const { return 0; }
+  virtual StorageError BeginTransactionPart(int) { return StorageError::Of(kNotSupportedError); }
+  virtual StorageError CommitPart() { return StorageError::Of(kNotSupportedError); }
+  virtual StorageError RollbackPart() { return StorageError::Of(kNotSupportedError); }
+
+  // Tells the callbacks that the instance is going away (kOpEndOfUse, flag 0). The registry
+  // calls this when a thread's instances are destroyed.
+  void EndOfUse();
+
+ protected:
+  // Driver operations. They work on the record buffer through Decl().Layout(), and return a
+  // complete error (code, text, driver code and text). The base class has already checked the
+  // open state, the access mode and key numbers, run the before-callbacks, and holds `lock_`.
+  virtual StorageError DoOpen(int mode) = 0;
+  virtual StorageError DoCreate() = 0;
+  virtual StorageError DoClose() = 0;
+  virtual StorageError DoBuildKeys() = 0;
+  virtual StorageError DoSetKey(int key) = 0;
+  virtual StorageError DoSetKeyValues(int key) = 0;
+  virtual StorageError DoResetTo(int key, std::string_view position) = 0;
+  virtual StorageError DoRead(bool forward) = 0;
+  virtual StorageError DoGet(int key) = 0;
+  virtual StorageError DoReget(int key, std::string_view position) = 0;
+  virtual StorageError DoAdd() = 0;
+  virtual StorageError DoPut(bool watched) = 0;
+  virtual StorageError DoDelete(bool watched) = 0;
+  virtual bool DoDuplicates(int key) = 0;
+  virtual std::string DoPosition(int key) const = 0;
+  virtual bool SupportsTransactions() const { return false; }
+  // Driver cursor state saved with SaveState.
+  virtual std::shared_ptr<void> SaveCursor() const = 0;
+  virtual void RestoreCursor(const std::shared_ptr<void>& cursor) = 0;
+
+  // Null flags for drivers: after a read, set from the values read.
+  void SetNullFlag(int field, bool isNull);
+  // Called by drivers after a successful read: remembers the image for callbacks and puts.
+  void NoteRecordRead();
+  int Prefetch() const { return prefetch_; }
+
+  mutable CriticalSection lock_;  // held for every operation of a shared instance
+
+ private:
+  struct SavedState {
+    std::vector<unsigned char> record;
+    std::vector<bool> nulls;
+    std::shared_ptr<void> cursor;
+  };
+
+  ErrorCode Finish(int op, StorageError error, const void* oldRecord = nullptr);
+  bool Before(int op, const void* oldRecord = nullptr);
+  StorageError CheckKey(int key, bool zeroAllowed) const;
+  StorageError CheckWritable() const;
+
+  const TableDecl& decl_;
+  std::vector<unsigned char> record_;
+  std::vector<unsigned char> lastRead_;  // the record image as last read
+  std::vector<bool> nulls_;
+  std::vector<FileCallback*> callbacks_;
+  std::map<int, SavedState> states_;
+  std::map<int, std::string> driverProps_;
+  int nextState_ = 1;
+  bool open_ = false;
+  int mode_ = 0;
+  int prefetch_ = 0;
+  bool throughView_ = false;
+  bool ended_ = false;
+};
+
+}  // namespace kv
