@@ -96,8 +96,8 @@ class Table {
   // Positions at the record buffer's values of `key`'s components: Next reads the first record
   // at or after them, Previous the last at or before them.
   ErrorCode SetKeyValues(int key);
-  // Positions at the record whose position text is `position`: Next reads it, Previous the one
-  // before it.
+  // Positions at the record whose position text is `position`: Next (or Previous) reads it,
+  // then the sequence goes on from it.
   ErrorCode ResetTo(int key, std::string_view position);
   // Read the next / previous record in the order of the last positioning into the buffer.
   // kNoRecordError at the end (the buffer is unchanged).
@@ -106,7 +106,9 @@ class Table {
   // Reads the first record (in key order) whose components equal the buffer's; kNoRecordError
   // when there is none. The sequence then continues after that record.
   ErrorCode Get(int key);
-  // Re-reads the record whose position text (from Position) is `position`.
+  // Re-reads the record whose position text (from Position) is `position`. The empty position
+  // reads nothing (kNoRecordError) and leaves no record current, so that Duplicates compares
+  // with every record.
   ErrorCode Reget(int key, std::string_view position);
   // The position of the record last read (or added, or written) as text of at most 1024
   // characters: the encoded values of the table's identity fields, so equal records give equal
@@ -127,7 +129,8 @@ class Table {
   // Delete, so this is accepted and changes nothing: an update never silently overwrites the
   // work of another station.
   void Watch() {}
-  // True when the buffer's values of unique key `key` are held by another record.
+  // True when the buffer's values of unique key `key` are held by a record other than the
+  // current one (false for keys that allow duplicates).
   bool Duplicates(int key);
 
   // --- Saved states ---------------------------------------------------------------------------

@@ -1,0 +1,263 @@
+#include "platform/qt/sql/SqlConnection.h"
+
+#include <QMetaType>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "platform/storage/OwnerString.h"
+
+namespace kv {
+namespace {
+
+std::mutex gResolverMutex;
+OwnerResolver gResolver;  // guarded by gResolverMutex
+
+// The ODBC driver name used for SQL Server owners.
+constexpr std::string_view kSqlServerOdbcDriver = "FreeTDS";
+
+QString Q(const std::string& s) {
+  return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+std::string S(const QString& s) {
+  return s.toUtf8().toStdString();
+}
+
+QVariant ToVariant(const SqlValue& v) {
+  switch (v.kind) {
+    case SqlValue::Kind::kNull:
+      return QVariant(QMetaType(QMetaType::QString));
+    case SqlValue::Kind::kText:
+    case SqlValue::Kind::kDecimal:
+      return QVariant(Q(v.text));
+    case SqlValue::Kind::kInteger:
+      return QVariant(qlonglong(v.integer));
+    case SqlValue::Kind::kReal:
+      return QVariant(v.real);
+  }
+  return {};
+}
+
+SqlValue FromVariant(const QVariant& v, const ColumnDesc& c) {
+  if (v.isNull()) return SqlValue::Null();
+  switch (c.type) {
+    case ColumnType::kText:
+      return SqlValue::Text(S(v.toString()));
+    case ColumnType::kInteger:
+      return SqlValue::Integer(v.toLongLong());
+    case ColumnType::kDecimal:
+      return SqlValue::Decimal(CanonicalDecimal(S(v.toString())));
+    case ColumnType::kReal:
+      return SqlValue::Real(v.toDouble());
+  }
+  return {};
+}
+
+}  // namespace
+
+void SetOwnerResolverForTests(OwnerResolver resolver) {
+  std::lock_guard lock(gResolverMutex);
+  gResolver = std::move(resolver);
+}
+
+bool ResolveOwner(std::string_view owner, ConnectionTarget* target, StorageError* error) {
+  {
+    std::lock_guard lock(gResolverMutex);
+    if (gResolver) {
+      if (std::optional<ConnectionTarget> t = gResolver(owner)) {
+        *target = *t;
+        return true;
+      }
+    }
+  }
+  OwnerSpec spec;
+  std::string why;
+  if (!ParseOwner(owner, &spec, &why)) {
+    *error = StorageError::Of(kDriverError, "", "invalid connection string: " + why);
+    return false;
+  }
+  ConnectionTarget t;
+  t.dialect = spec.kind;
+  switch (spec.kind) {
+    case DatabaseKind::kSqlite:
+      t.qtDriver = "QSQLITE";
+      t.databaseName = spec.database;
+      break;
+    case DatabaseKind::kPostgres:
+      t.qtDriver = "QPSQL";
+      t.databaseName = spec.database;
+      t.host = spec.host;
+      t.port = spec.port.empty() ? -1 : std::stoi(spec.port);
+      t.user = spec.user;
+      t.password = spec.password;
+      break;
+    case DatabaseKind::kSqlServer:
+      t.qtDriver = "QODBC";
+      if (!BuildOdbcConnectionString(spec, kSqlServerOdbcDriver, &t.databaseName, &why)) {
+        *error = StorageError::Of(kDriverError, "", "invalid connection string: " + why);
+        return false;
+      }
+      break;
+  }
+  *target = std::move(t);
+  return true;
+}
+
+SqlConnection::SqlConnection(const ConnectionTarget& target, std::string name)
+    : target_(target), name_(std::move(name)), dialect_(DialectFor(target.dialect)) {}
+
+SqlConnection::~SqlConnection() {
+  if (db_.isValid()) {
+    if (inTransaction_) db_.rollback();
+    db_.close();
+  }
+  db_ = QSqlDatabase();
+  QSqlDatabase::removeDatabase(Q(name_));
+}
+
+StorageError SqlConnection::FromQt(const QSqlError& error) const {
+  std::string code = S(error.nativeErrorCode());
+  std::string text = S(error.databaseText());
+  std::string driverText = S(error.driverText());
+  if (text.empty())
+    text = driverText;
+  else if (!driverText.empty() && text.find(driverText) == std::string::npos)
+    text += " (" + driverText + ")";
+  return StorageError::Of(dialect_.MapError(code, text), code, text);
+}
+
+StorageError SqlConnection::Connect() {
+  db_ = QSqlDatabase::addDatabase(Q(target_.qtDriver), Q(name_));
+  if (!db_.isValid())
+    return StorageError::Of(kDriverError, "",
+                            "the database driver " + target_.qtDriver + " is not available");
+  db_.setDatabaseName(Q(target_.databaseName));
+  if (!target_.host.empty()) db_.setHostName(Q(target_.host));
+  if (target_.port > 0) db_.setPort(target_.port);
+  if (!target_.user.empty()) db_.setUserName(Q(target_.user));
+  if (!target_.password.empty()) db_.setPassword(Q(target_.password));
+  if (!db_.open()) {
+    StorageError e = FromQt(db_.lastError());
+    // A refused connection is never "no such table" or "duplicate": keep it a driver error.
+    e.code = kDriverError;
+    e.text = std::string(ErrorCodeText(kDriverError));
+    return e;
+  }
+  return {};
+}
+
+StorageError SqlConnection::Exec(const Statement& st, const std::vector<ColumnDesc>* columns,
+                                 std::vector<std::vector<SqlValue>>* rows, int* affected) {
+  StorageError result;
+  {
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    // A statement without values (table and index definitions, which PostgreSQL cannot
+    // prepare) runs directly; it holds only quoted identifiers and numbers of our own.
+    bool ok = st.binds.empty() ? q.exec(Q(st.sql)) : q.prepare(Q(st.sql));
+    if (!ok) {
+      result = FromQt(q.lastError());
+    } else {
+      for (const SqlValue& v : st.binds) q.addBindValue(ToVariant(v));
+      if (!st.binds.empty() && !q.exec()) {
+        result = FromQt(q.lastError());
+      } else {
+        if (affected) *affected = q.numRowsAffected();
+        if (columns && rows) {
+          rows->clear();
+          while (q.next()) {
+            std::vector<SqlValue> row;
+            row.reserve(columns->size());
+            for (size_t i = 0; i < columns->size(); ++i)
+              row.push_back(FromVariant(q.value(int(i)), (*columns)[i]));
+            rows->push_back(std::move(row));
+          }
+          if (q.lastError().isValid()) result = FromQt(q.lastError());
+        }
+      }
+    }
+  }
+  if (!result.ok() && inTransaction_) {
+    db_.rollback();
+    inTransaction_ = false;
+    rolledBackByError_ = true;
+  }
+  return result;
+}
+
+StorageError SqlConnection::Begin(int timeoutSeconds) {
+  if (inTransaction_) return StorageError::Of(kDriverError, "", "a transaction is already active");
+  rolledBackByError_ = false;
+  if (!db_.transaction()) return FromQt(db_.lastError());
+  inTransaction_ = true;
+  std::string timeout = dialect_.LockTimeoutStatement(timeoutSeconds);
+  if (!timeout.empty()) {
+    StorageError e = Exec({timeout, {}});
+    if (!e.ok()) return e;  // Exec has rolled back
+  }
+  return {};
+}
+
+StorageError SqlConnection::Commit() {
+  if (!inTransaction_) {
+    if (rolledBackByError_) {
+      rolledBackByError_ = false;
+      return StorageError::Of(kDriverError, "", "the transaction was rolled back after an error");
+    }
+    return StorageError::Of(kDriverError, "", "no transaction is active");
+  }
+  inTransaction_ = false;
+  if (!db_.commit()) {
+    StorageError e = FromQt(db_.lastError());
+    db_.rollback();
+    return e;
+  }
+  return {};
+}
+
+StorageError SqlConnection::Rollback() {
+  rolledBackByError_ = false;
+  if (!inTransaction_) return {};
+  inTransaction_ = false;
+  if (!db_.rollback()) return FromQt(db_.lastError());
+  return {};
+}
+
+namespace {
+
+struct ThreadConnections {
+  std::map<std::string, std::shared_ptr<SqlConnection>> byOwner;
+};
+
+thread_local ThreadConnections tConnections;
+std::atomic<int> gConnectionCounter{0};
+
+}  // namespace
+
+std::shared_ptr<SqlConnection> ConnectionFor(const std::string& owner, StorageError* error) {
+  auto it = tConnections.byOwner.find(owner);
+  if (it != tConnections.byOwner.end()) return it->second;
+  ConnectionTarget target;
+  if (!ResolveOwner(owner, &target, error)) return nullptr;
+  auto conn = std::make_shared<SqlConnection>(
+      target, "korvandel-" + std::to_string(gConnectionCounter.fetch_add(1)));
+  StorageError e = conn->Connect();
+  if (!e.ok()) {
+    *error = std::move(e);
+    return nullptr;
+  }
+  tConnections.byOwner[owner] = conn;
+  return conn;
+}
+
+void ForgetThreadConnections() {
+  tConnections.byOwner.clear();
+}
+
+}  // namespace kv

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QSqlDatabase>
+
+#include "platform/storage/Dialect.h"
+#include "platform/storage/ErrorCode.h"
+#include "platform/storage/SqlBuilder.h"
+
+namespace kv {
+
+// Where an owner string leads: the Qt SQL driver and its connection settings, and the dialect
+// of the database behind it.
+struct ConnectionTarget {
+  std::string qtDriver;      // "QSQLITE", "QPSQL" or "QODBC"
+  std::string databaseName;  // SQLite file, PostgreSQL database or the ODBC connection string
+  std::string host;
+  int port = -1;
+  std::string user;
+  std::string password;
+  DatabaseKind dialect = DatabaseKind::kSqlite;
+};
+
+// Resolves `owner` (platform/storage/OwnerString.h). SQL Server goes through QODBC with the
+// FreeTDS driver and a connection string built by BuildOdbcConnectionString. Returns false with
+// the error (kDriverError and the reason) when the owner names no usable database.
+bool ResolveOwner(std::string_view owner, ConnectionTarget* target, StorageError* error);
+
+// Tests reach other databases through the same code (PostgreSQL through ODBC, for instance):
+// a resolver set here is asked first; when it answers, its target is used. Empty: none.
+// Not for program code. Thread: set before any connection is made.
+using OwnerResolver = std::function<std::optional<ConnectionTarget>(std::string_view owner)>;
+void SetOwnerResolverForTests(OwnerResolver resolver);
+
+// One database connection of one thread. Every statement is prepared with "?" placeholders,
+// bound and executed forward-only; decimals are read as text (high precision). After a failed
+// statement inside a transaction the transaction is rolled back at once, because the databases
+// differ in what survives of it (PostgreSQL refuses every further statement).
+// Thread: only the thread that created it (Qt SQL connections belong to their thread).
+class SqlConnection {
+ public:
+  SqlConnection(const ConnectionTarget& target, std::string name);
+  ~SqlConnection();
+  SqlConnection(const SqlConnection&) = delete;
+  SqlConnection& operator=(const SqlConnection&) = delete;
+
+  // Opens the connection; the error carries the driver's text when it fails.
+  StorageError Connect();
+  const Dialect& SqlDialect() const { return dialect_; }
+
+  // Executes `st`. When `columns` is given the result rows are read into `rows`, each value
+  // typed by its column. `affected` receives the number of rows changed (writes).
+  StorageError Exec(const Statement& st, const std::vector<ColumnDesc>* columns = nullptr,
+                    std::vector<std::vector<SqlValue>>* rows = nullptr, int* affected = nullptr);
+
+  StorageError Begin(int timeoutSeconds);
+  StorageError Commit();
+  StorageError Rollback();
+  bool InTransaction() const { return inTransaction_; }
+
+ private:
+  StorageError FromQt(const class QSqlError& error) const;
+
+  ConnectionTarget target_;
+  std::string name_;
+  const Dialect& dialect_;
+  QSqlDatabase db_;
+  bool inTransaction_ = false;
+  bool rolledBackByError_ = false;  // a failed statement ended the transaction
+};
+
+// The calling thread's connection for `owner`, made on first use: one connection per owner
+// string per thread. It lives while tables use it (shared ownership) and while the thread
+// runs. On failure returns null and sets `error`. Thread: any (returns the caller's own).
+std::shared_ptr<SqlConnection> ConnectionFor(const std::string& owner, StorageError* error);
+
+// Drops the calling thread's cached connections (tables that hold one keep it until closed).
+void ForgetThreadConnections();
+
+}  // namespace kv

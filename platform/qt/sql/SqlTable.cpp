@@ -1,0 +1,451 @@
+#include "platform/qt/sql/SqlTable.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace kv {
+namespace {
+
+constexpr size_t kMaxPositionLength = 1024;
+
+std::string Escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '%')
+      out += "%25";
+    else if (c == '|')
+      out += "%7C";
+    else
+      out += c;
+  }
+  return out;
+}
+
+bool Unescape(std::string_view text, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      *out += text[i];
+      continue;
+    }
+    std::string_view code = text.substr(i + 1, 2);
+    if (code == "25")
+      *out += '%';
+    else if (code == "7C")
+      *out += '|';
+    else
+      return false;
+    i += 2;
+  }
+  return true;
+}
+
+}  // namespace
+
+SqlTable::SqlTable(const TableDecl& decl) : Table(decl) {
+  const RecordLayout& layout = decl.Layout();
+  shape_.name = decl.ExternalName().empty() ? decl.Label() : decl.ExternalName();
+  for (int f = 0; f < layout.FieldCount(); ++f) shape_.columns.push_back(layout.Column(f));
+  shape_.keys = decl.Keys();
+}
+
+SqlTable::~SqlTable() {
+  if (conn_ && conn_->InTransaction()) (void)conn_->Rollback();
+}
+
+std::string SqlTable::EncodePosition(const std::vector<SqlValue>& values) {
+  std::string out;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i) out += '|';
+    if (values[i].IsNull())
+      out += 'N';
+    else
+      out += "V" + Escape(CanonicalText(values[i]));
+  }
+  return out;
+}
+
+bool SqlTable::DecodePosition(std::string_view text, const std::vector<ColumnDesc>& columns,
+                              std::vector<SqlValue>* values) {
+  values->clear();
+  size_t start = 0;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    size_t bar = text.find('|', start);
+    if ((bar == std::string_view::npos) != (i + 1 == columns.size())) return false;
+    std::string_view part =
+        text.substr(start, bar == std::string_view::npos ? text.npos : bar - start);
+    start = bar + 1;
+    if (part == "N") {
+      values->push_back(SqlValue::Null());
+      continue;
+    }
+    if (part.empty() || part.front() != 'V') return false;
+    std::string raw;
+    if (!Unescape(part.substr(1), &raw)) return false;
+    switch (columns[i].type) {
+      case ColumnType::kText:
+        values->push_back(SqlValue::Text(raw));
+        break;
+      case ColumnType::kDecimal:
+        values->push_back(SqlValue::Decimal(raw));
+        break;
+      case ColumnType::kInteger: {
+        std::int64_t n = 0;
+        auto [p, ec] = std::from_chars(raw.data(), raw.data() + raw.size(), n);
+        if (ec != std::errc() || p != raw.data() + raw.size()) return false;
+        values->push_back(SqlValue::Integer(n));
+        break;
+      }
+      case ColumnType::kReal: {
+        char* end = nullptr;
+        double d = std::strtod(raw.c_str(), &end);
+        if (raw.empty() || *end != '\0') return false;
+        values->push_back(SqlValue::Real(d));
+        break;
+      }
+    }
+  }
+  return true;
+}
+
+std::shared_ptr<SqlConnection> SqlTable::Conn(StorageError* error) {
+  if (conn_) return conn_;
+  return ConnectionFor(owner_.empty() ? Decl().Owner() : owner_, error);
+}
+
+std::vector<SqlValue> SqlTable::RowFromBuffer() const {
+  const RecordLayout& layout = Decl().Layout();
+  std::vector<SqlValue> row;
+  for (int f = 0; f < layout.FieldCount(); ++f)
+    row.push_back(IsNull(f) ? SqlValue::Null()
+                            : layout.Get(const_cast<SqlTable*>(this)->Record(), f));
+  return row;
+}
+
+void SqlTable::LoadRow(const std::vector<SqlValue>& row) {
+  const RecordLayout& layout = Decl().Layout();
+  layout.Clear(Record());
+  for (int f = 0; f < layout.FieldCount() && f < int(row.size()); ++f) {
+    layout.Set(Record(), f, row[f]);
+    SetNullFlag(f, row[f].IsNull());
+  }
+  lastRow_ = row;
+  haveRow_ = true;
+  NoteRecordRead();
+}
+
+std::vector<SqlValue> SqlTable::OrderValues(int key, const std::vector<SqlValue>& row) const {
+  SqlBuilder b(shape_, DialectFor(DatabaseKind::kSqlite));  // order does not depend on dialect
+  std::vector<SqlValue> values;
+  for (const OrderPart& p : b.Order(key)) values.push_back(row[p.field]);
+  return values;
+}
+
+std::vector<ColumnDesc> SqlTable::OrderColumns(int key) const {
+  SqlBuilder b(shape_, DialectFor(DatabaseKind::kSqlite));
+  std::vector<ColumnDesc> cols;
+  for (const OrderPart& p : b.Order(key)) cols.push_back(shape_.columns[p.field]);
+  return cols;
+}
+
+StorageError SqlTable::Select(const Statement& st, std::vector<std::vector<SqlValue>>* rows) {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  return c->Exec(st, &shape_.columns, rows);
+}
+
+StorageError SqlTable::DoOpen(int mode) {
+  owner_ = Decl().Owner();
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = ConnectionFor(owner_, &e);
+  if (!c) return e;
+  SqlBuilder b(shape_, c->SqlDialect());
+  e = c->Exec(b.Probe());
+  if (!e.ok()) return e;
+  if ((mode & 0x0F) != kOpenReadOnly) {
+    int binds = 0;
+    std::string sql = c->SqlDialect().WritePermissionQuery(&binds);
+    if (!sql.empty()) {
+      Statement st{sql, std::vector<SqlValue>(size_t(binds), SqlValue::Text(b.QuotedTable()))};
+      std::vector<ColumnDesc> cols{ColumnDesc{"allowed", "", ColumnType::kInteger}};
+      std::vector<std::vector<SqlValue>> rows;
+      e = c->Exec(st, &cols, &rows);
+      if (!e.ok()) return e;
+      if (rows.empty() || rows[0][0].integer == 0)
+        return StorageError::Of(kAccessDenied, "", "the user may not change " + shape_.name);
+    }
+  }
+  if (Decl().Threaded()) conn_ = c;
+  cursor_ = Cursor{};
+  haveRow_ = false;
+  return {};
+}
+
+StorageError SqlTable::DoCreate() {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  SqlBuilder b(shape_, c->SqlDialect());
+  e = c->Exec(b.Probe());
+  if (e.ok()) return {};  // an existing table is never recreated
+  if (e.code != kNoFileError) return e;
+  e = c->Exec(b.CreateTable());
+  if (!e.ok()) return e;
+  for (const Statement& st : b.CreateIndexes()) {
+    e = c->Exec(st);
+    if (!e.ok()) return e;
+  }
+  return {};
+}
+
+StorageError SqlTable::DoClose() {
+  conn_.reset();
+  cursor_ = Cursor{};
+  haveRow_ = false;
+  return {};
+}
+
+StorageError SqlTable::DoBuildKeys() {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  SqlBuilder b(shape_, c->SqlDialect());
+  std::vector<Statement> creates = b.CreateIndexes();
+  for (size_t k = 1, i = 0; k <= shape_.keys.size(); ++k) {
+    const KeyDecl& key = shape_.keys[k - 1];
+    if (key.components.empty()) continue;
+    if (key.primary && (!key.noCase || c->SqlDialect().Kind() == DatabaseKind::kSqlServer))
+      continue;
+    std::string name = b.IndexName(int(k)) + (key.primary ? "_nc" : "");
+    (void)c->Exec(
+        {c->SqlDialect().DropIndex(c->SqlDialect().QuoteIdentifier(name), b.QuotedTable()), {}});
+    e = c->Exec(creates[i++]);
+    if (!e.ok()) return e;
+  }
+  return {};
+}
+
+StorageError SqlTable::DoSetKey(int key) {
+  cursor_ = Cursor{};
+  cursor_.key = key;
+  return {};
+}
+
+StorageError SqlTable::DoSetKeyValues(int key) {
+  SqlBuilder b(shape_, DialectFor(DatabaseKind::kSqlite));
+  std::vector<SqlValue> values;
+  std::vector<SqlValue> row = RowFromBuffer();
+  if (key == 0) {
+    for (int f : b.IdentityFields()) values.push_back(row[f]);
+  } else {
+    for (const KeyComponent& c : shape_.keys[key - 1].components) values.push_back(row[c.field]);
+  }
+  cursor_ = Cursor{};
+  cursor_.key = key;
+  cursor_.mode = Mode::kValues;
+  cursor_.bound = std::move(values);
+  return {};
+}
+
+StorageError SqlTable::DoResetTo(int key, std::string_view position) {
+  std::vector<SqlValue> values;
+  if (!DecodePosition(position, OrderColumns(key), &values))
+    return StorageError::Of(kNoRecordError, "", "not a position of this table");
+  cursor_ = Cursor{};
+  cursor_.key = key;
+  cursor_.mode = Mode::kValues;
+  cursor_.bound = std::move(values);
+  return {};
+}
+
+StorageError SqlTable::DoRead(bool forward) {
+  if (cursor_.cacheForward == forward && cursor_.cachePos < cursor_.cache.size()) {
+    LoadRow(cursor_.cache[cursor_.cachePos++]);
+  } else {
+    StorageError e;
+    std::shared_ptr<SqlConnection> c = Conn(&e);
+    if (!c) return e;
+    SqlBuilder b(shape_, c->SqlDialect());
+    Direction dir = forward ? Direction::kForward : Direction::kBackward;
+    int limit = Prefetch() > 1 ? Prefetch() : 1;
+    Statement st = cursor_.mode == Mode::kStart ? b.Keyset(cursor_.key, dir, {}, false, limit)
+                                                : b.Keyset(cursor_.key, dir, cursor_.bound,
+                                                           cursor_.mode == Mode::kValues, limit);
+    std::vector<std::vector<SqlValue>> rows;
+    e = c->Exec(st, &shape_.columns, &rows);
+    cursor_.cache.clear();
+    cursor_.cachePos = 0;
+    if (!e.ok()) return e;
+    if (rows.empty()) return StorageError::Of(kNoRecordError);
+    cursor_.cache = std::move(rows);
+    cursor_.cacheForward = forward;
+    LoadRow(cursor_.cache[cursor_.cachePos++]);
+  }
+  cursor_.mode = Mode::kAfterRow;
+  cursor_.bound = OrderValues(cursor_.key, lastRow_);
+  return {};
+}
+
+StorageError SqlTable::DoGet(int key) {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  SqlBuilder b(shape_, c->SqlDialect());
+  std::vector<SqlValue> row = RowFromBuffer(), values;
+  for (const KeyComponent& k : shape_.keys[key - 1].components) values.push_back(row[k.field]);
+  std::vector<std::vector<SqlValue>> rows;
+  e = c->Exec(b.GetByKey(key, values), &shape_.columns, &rows);
+  if (!e.ok()) return e;
+  if (rows.empty()) return StorageError::Of(kNoRecordError);
+  LoadRow(rows[0]);
+  cursor_ = Cursor{};
+  cursor_.key = key;
+  cursor_.mode = Mode::kAfterRow;
+  cursor_.bound = OrderValues(key, lastRow_);
+  return {};
+}
+
+StorageError SqlTable::DoReget(int key, std::string_view position) {
+  if (position.empty()) {
+    haveRow_ = false;  // the empty position: no record is current any more
+    return StorageError::Of(kNoRecordError);
+  }
+  std::vector<SqlValue> values;
+  if (!DecodePosition(position, OrderColumns(key), &values))
+    return StorageError::Of(kNoRecordError, "", "not a position of this table");
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  SqlBuilder b(shape_, c->SqlDialect());
+  std::vector<std::vector<SqlValue>> rows;
+  e = c->Exec(b.Keyset(key, Direction::kForward, values, true, 1), &shape_.columns, &rows);
+  if (!e.ok()) return e;
+  if (rows.empty() || EncodePosition(OrderValues(key, rows[0])) != EncodePosition(values))
+    return StorageError::Of(kNoRecordError);
+  LoadRow(rows[0]);
+  cursor_ = Cursor{};
+  cursor_.key = key;
+  cursor_.mode = Mode::kAfterRow;
+  cursor_.bound = OrderValues(key, lastRow_);
+  return {};
+}
+
+StorageError SqlTable::DoAdd() {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  SqlBuilder b(shape_, c->SqlDialect());
+  std::vector<SqlValue> row = RowFromBuffer();
+  cursor_.cache.clear();
+  e = c->Exec(b.Insert(row));
+  if (!e.ok()) return e;
+  lastRow_ = std::move(row);
+  haveRow_ = true;
+  NoteRecordRead();
+  return {};
+}
+
+StorageError SqlTable::DoPut(bool watched) {
+  if (!haveRow_) return StorageError::Of(kNoRecordError, "", "no record was read");
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  SqlBuilder b(shape_, c->SqlDialect());
+  std::vector<SqlValue> row = RowFromBuffer();
+  cursor_.cache.clear();
+  int affected = 0;
+  e = c->Exec(b.Update(row, lastRow_, watched), nullptr, nullptr, &affected);
+  if (!e.ok()) return e;
+  if (affected < 1) return StorageError::Of(kChangedError);
+  lastRow_ = std::move(row);
+  NoteRecordRead();
+  return {};
+}
+
+StorageError SqlTable::DoDelete(bool watched) {
+  if (!haveRow_) return StorageError::Of(kNoRecordError, "", "no record was read");
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  SqlBuilder b(shape_, c->SqlDialect());
+  cursor_.cache.clear();
+  int affected = 0;
+  e = c->Exec(b.Delete(lastRow_, watched), nullptr, nullptr, &affected);
+  if (!e.ok()) return e;
+  if (affected < 1) return StorageError::Of(kChangedError);
+  haveRow_ = false;
+  return {};
+}
+
+bool SqlTable::DoDuplicates(int key) {
+  if (shape_.keys[key - 1].duplicates) return false;
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return false;
+  SqlBuilder b(shape_, c->SqlDialect());
+  std::vector<std::vector<SqlValue>> rows;
+  std::vector<ColumnDesc> cols{ColumnDesc{"one", "", ColumnType::kInteger}};
+  e = c->Exec(b.DuplicateCheck(key, RowFromBuffer(), haveRow_ ? lastRow_ : std::vector<SqlValue>{}),
+              &cols, &rows);
+  return e.ok() && !rows.empty();
+}
+
+std::string SqlTable::DoPosition(int key) const {
+  if (!haveRow_) return {};
+  std::string text = EncodePosition(OrderValues(key, lastRow_));
+  return text.size() <= kMaxPositionLength ? text : std::string();
+}
+
+std::shared_ptr<void> SqlTable::SaveCursor() const {
+  struct Saved {
+    Cursor cursor;
+    std::vector<SqlValue> lastRow;
+    bool haveRow;
+  };
+  auto s = std::make_shared<Saved>(Saved{cursor_, lastRow_, haveRow_});
+  s->cursor.cache.clear();
+  return s;
+}
+
+void SqlTable::RestoreCursor(const std::shared_ptr<void>& cursor) {
+  struct Saved {
+    Cursor cursor;
+    std::vector<SqlValue> lastRow;
+    bool haveRow;
+  };
+  if (!cursor) return;
+  const Saved* s = static_cast<const Saved*>(cursor.get());
+  cursor_ = s->cursor;
+  lastRow_ = s->lastRow;
+  haveRow_ = s->haveRow;
+}
+
+std::uintptr_t SqlTable::TransactionScope() const {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = const_cast<SqlTable*>(this)->Conn(&e);
+  return reinterpret_cast<std::uintptr_t>(c.get());
+}
+
+StorageError SqlTable::BeginTransactionPart(int timeoutSeconds) {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  return c->Begin(timeoutSeconds);
+}
+
+StorageError SqlTable::CommitPart() {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  return c->Commit();
+}
+
+StorageError SqlTable::RollbackPart() {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  return c->Rollback();
+}
+
+}  // namespace kv

@@ -1,0 +1,161 @@
+#include "StorageFixture.h"
+
+#include <unistd.h>
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/qt/sql/SqlConnection.h"
+
+namespace kv::testing {
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+bool HavePostgres() {
+  return !Env("PGHOST").empty() && !Env("PGDATABASE").empty();
+}
+
+// The suite's working directory: SQLite files live in the working directory by design.
+const std::filesystem::path& WorkDir() {
+  static const std::filesystem::path dir = [] {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "kv-storage-XXXXXX").string();
+    char* made = ::mkdtemp(tmpl.data());
+    std::filesystem::path p = made ? made : std::filesystem::temp_directory_path();
+    std::filesystem::current_path(p);
+    return p;
+  }();
+  return dir;
+}
+
+std::string OdbcBraced(const std::string& v) {
+  std::string out = "{";
+  for (char c : v) {
+    out += c;
+    if (c == '}') out += '}';
+  }
+  return out + "}";
+}
+
+// Owners whose server part is "odbc-pg" or "odbc-sqlite" reach PostgreSQL or SQLite through
+// QODBC, so that the ODBC code path runs against a real database.
+void InstallOdbcResolver() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    SetOwnerResolverForTests([](std::string_view owner) -> std::optional<ConnectionTarget> {
+      auto starts = [&](std::string_view p) { return owner.substr(0, p.size()) == p; };
+      ConnectionTarget t;
+      t.qtDriver = "QODBC";
+      if (starts("odbc-pg,")) {
+        std::string rest(owner.substr(8));
+        size_t c1 = rest.find(','), c2 = rest.find(',', c1 + 1);
+        std::string db = rest.substr(0, c1), user = rest.substr(c1 + 1, c2 - c1 - 1);
+        std::string pass = rest.substr(c2 + 1);
+        t.dialect = DatabaseKind::kPostgres;
+        t.databaseName = "Driver={PostgreSQL Unicode};Server=" + Env("PGHOST") +
+                         ";Port=" + Env("PGPORT") + ";Database=" + db + ";UID=" + user +
+                         ";PWD=" + OdbcBraced(pass) + ";";
+        return t;
+      }
+      if (starts("odbc-sqlite,")) {
+        t.dialect = DatabaseKind::kSqlite;
+        t.databaseName =
+            "Driver={SQLite3};Database=" + (WorkDir() / std::string(owner.substr(12))).string() +
+            ".sqlite;";
+        return t;
+      }
+      return std::nullopt;
+    });
+  });
+}
+
+}  // namespace
+
+const FieldTable& ItemFields() {
+  static const FieldTable table = FieldTable::For<ItemRecord>({
+      KV_FIELD(ItemRecord, CODE, "ITM:CODE", "@s20", "Code"),
+      KV_FIELD(ItemRecord, DESCRIPTION, "ITM:DESCRIPTION", "@s50", "Description"),
+      KV_FIELD(ItemRecord, PRICE, "ITM:PRICE", "@n-18.2", "Price"),
+      KV_FIELD(ItemRecord, PROVIDER, "ITM:PROVIDER", "@n-14", "Provider"),
+  });
+  return table;
+}
+
+const FieldTableLayout& ItemLayout() {
+  static const FieldTableLayout layout(ItemFields());
+  return layout;
+}
+
+bool PostgresRequired() {
+  return Env("KORVANDEL_REQUIRE_PG") == "1";
+}
+
+std::vector<Backend> AllBackends() {
+  std::vector<Backend> out;
+  out.push_back({"sqlite", true, ""});
+  out.push_back({"sqlite_odbc", QSqlDatabase::isDriverAvailable("QODBC"), "no QODBC driver"});
+  bool pg = HavePostgres();
+  out.push_back({"postgres", pg, "PGHOST/PGDATABASE not set"});
+  out.push_back({"postgres_odbc", pg && QSqlDatabase::isDriverAvailable("QODBC"),
+                 "PGHOST/PGDATABASE not set or no QODBC driver"});
+  return out;
+}
+
+std::string OwnerFor(const Backend& b, const std::string& user, const std::string& password) {
+  InstallOdbcResolver();
+  std::string u = user.empty() ? Env("PGUSER") : user;
+  std::string p = user.empty() ? Env("PGPASSWORD") : password;
+  if (b.name == "sqlite") return ",suite";
+  if (b.name == "sqlite_odbc") return "odbc-sqlite,suite_odbc";
+  if (b.name == "postgres")
+    return "postgresql://" + Env("PGHOST") + ":" + Env("PGPORT") + "," + Env("PGDATABASE") + "," +
+           u + "," + p;
+  return "odbc-pg," + Env("PGDATABASE") + "," + u + "," + p;
+}
+
+std::string ExecDirect(const Backend& b, const std::string& sql) {
+  (void)WorkDir();
+  ConnectionTarget target;
+  StorageError error;
+  if (!ResolveOwner(OwnerFor(b), &target, &error)) return error.driverText;
+  static std::atomic<int> counter{0};
+  QString name = QString("direct-%1").arg(counter++);
+  std::string result;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QString::fromStdString(target.qtDriver), name);
+    db.setDatabaseName(QString::fromStdString(target.databaseName));
+    if (!target.host.empty()) db.setHostName(QString::fromStdString(target.host));
+    if (target.port > 0) db.setPort(target.port);
+    if (!target.user.empty()) db.setUserName(QString::fromStdString(target.user));
+    if (!target.password.empty()) db.setPassword(QString::fromStdString(target.password));
+    if (!db.open()) {
+      result = db.lastError().text().toStdString();
+    } else {
+      QSqlQuery q(db);
+      if (!q.exec(QString::fromStdString(sql))) result = q.lastError().text().toStdString();
+    }
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(name);
+  return result;
+}
+
+bool PrepareBackend(const Backend& b, const std::vector<std::string>& tables, std::string* why) {
+  if (!b.available) {
+    *why = b.why;
+    return false;
+  }
+  (void)WorkDir();
+  ForgetThreadConnections();
+  for (const std::string& t : tables) (void)ExecDirect(b, "DROP TABLE IF EXISTS \"" + t + "\"");
+  return true;
+}
+
+}  // namespace kv::testing

@@ -1,0 +1,337 @@
+// The storage suite: the same cases on every database the SQL driver reaches.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "StorageFixture.h"
+#include "platform/storage/LastError.h"
+#include "platform/storage/Transaction.h"
+
+namespace kv::testing {
+namespace {
+
+class StorageSuite : public ::testing::TestWithParam<Backend> {
+ protected:
+  void SetUp() override {
+    std::string why;
+    if (!PrepareBackend(GetParam(), {"Items"}, &why)) {
+      if (GetParam().name.rfind("postgres", 0) == 0 && PostgresRequired())
+        FAIL() << "PostgreSQL is required: " << why;
+      GTEST_SKIP() << why;
+    }
+    owner_ = OwnerFor(GetParam());
+    decl_ = MakeDecl(owner_);
+  }
+
+  static std::unique_ptr<TableDecl> MakeDecl(const std::string& owner) {
+    auto d = std::make_unique<TableDecl>("Items", "Items", kSqlDriver, ItemLayout());
+    d->SetOwnerText(owner);
+    d->AddKey({"ITM:PK_Code", "", {{0, true}}, false, false, true});
+    d->AddKey({"ITM:ByDescription", "", {{1, true}}, true, true, false});
+    d->AddKey({"ITM:ByProvider", "", {{3, false}, {0, true}}, true, false, false});
+    return d;
+  }
+
+  Table& T() { return decl_->Instance(); }
+  ItemRecord& R() { return T().RecordAs<ItemRecord>(); }
+
+  void OpenCreated() {
+    ASSERT_EQ(T().Create(), kNoError) << LastError().driverCode << " " << LastError().driverText;
+    ASSERT_EQ(T().Open(), kNoError) << LastError().driverText;
+  }
+
+  ErrorCode AddItem(std::string code, std::string desc, std::string price, int provider) {
+    ItemLayout().Clear(T().Record());
+    R().CODE = code;
+    R().DESCRIPTION = desc;
+    EXPECT_EQ(R().PRICE.SetText(price), ValueStatus::kOk);
+    R().PROVIDER = provider;
+    return T().Add();
+  }
+
+  std::vector<std::string> ReadAll(int key, bool forward) {
+    std::vector<std::string> codes;
+    EXPECT_EQ(T().SetKey(key), kNoError);
+    while ((forward ? T().Next() : T().Previous()) == kNoError)
+      codes.emplace_back(R().CODE.Clipped());
+    EXPECT_EQ(LastError().code, kNoRecordError);
+    return codes;
+  }
+
+  std::string owner_;
+  std::unique_ptr<TableDecl> decl_;
+};
+
+TEST_P(StorageSuite, MissingTableIsReportedThenCreatedAndKeptByLaterCreates) {
+  EXPECT_EQ(T().Open(), kNoFileError) << LastError().driverText;
+  EXPECT_FALSE(T().IsOpen());
+  OpenCreated();
+  ASSERT_EQ(AddItem("A1", "first", "1.00", 1), kNoError) << LastError().driverText;
+  EXPECT_EQ(T().Open(), kAlreadyOpenError);
+  EXPECT_EQ(T().Create(), kNoError) << "creating an existing table must keep it";
+  EXPECT_EQ(ReadAll(1, true), std::vector<std::string>{"A1"});
+  EXPECT_EQ(T().Close(), kNoError);
+  EXPECT_EQ(T().Close(), kNotOpenError);
+}
+
+TEST_P(StorageSuite, ReadsFollowEveryKeyOrderInBothDirectionsWithAndWithoutPrefetch) {
+  OpenCreated();
+  struct Row {
+    const char* code;
+    const char* desc;
+    const char* price;
+    int provider;
+  };
+  const Row rows[] = {{"C", "banana", "3", 2},
+                      {"A", "Cherry", "1", 1},
+                      {"E", "apple", "5", 2},
+                      {"B", "date", "2", 3},
+                      {"D", "Banana2", "4", 1}};
+  for (const Row& r : rows) ASSERT_EQ(AddItem(r.code, r.desc, r.price, r.provider), kNoError);
+  for (int prefetch : {0, 2, 10}) {
+    SCOPED_TRACE(prefetch);
+    ASSERT_EQ(T().SetProperty(kPropPrefetch, std::to_string(prefetch)), kNoError);
+    using V = std::vector<std::string>;
+    EXPECT_EQ(ReadAll(1, true), (V{"A", "B", "C", "D", "E"}));
+    EXPECT_EQ(ReadAll(1, false), (V{"E", "D", "C", "B", "A"}));
+    // Case-insensitive key: apple, banana, Banana2, Cherry, date.
+    EXPECT_EQ(ReadAll(2, true), (V{"E", "C", "D", "A", "B"}));
+    // Provider descending, then code: 3:B, 2:C, 2:E, 1:A, 1:D.
+    EXPECT_EQ(ReadAll(3, true), (V{"B", "C", "E", "A", "D"}));
+    EXPECT_EQ(ReadAll(0, true), (V{"A", "B", "C", "D", "E"}));
+  }
+  // Positioning on key values: Next from "C" reads C, D, E; Previous from "C" reads C, B, A.
+  R().CODE = "C";
+  ASSERT_EQ(T().SetKeyValues(1), kNoError);
+  ASSERT_EQ(T().Next(), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "C");
+  ASSERT_EQ(T().Next(), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "D");
+  ASSERT_EQ(T().Previous(), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "C");
+  R().CODE = "BB";
+  ASSERT_EQ(T().SetKeyValues(1), kNoError);
+  ASSERT_EQ(T().Previous(), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "B");
+  // The last record of a key: SetKey then Previous (how numbering finds the highest value).
+  ASSERT_EQ(T().SetKey(3), kNoError);
+  ASSERT_EQ(T().Previous(), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "D");
+}
+
+TEST_P(StorageSuite, GetPositionAndRegetFindTheSameRecord) {
+  OpenCreated();
+  ASSERT_EQ(AddItem("K1", "one", "10.50", 7), kNoError);
+  ASSERT_EQ(AddItem("K2", "two", "-0.05", 8), kNoError);
+  ItemLayout().Clear(T().Record());
+  R().CODE = "K2";
+  ASSERT_EQ(T().Get(1), kNoError) << LastError().driverText;
+  EXPECT_EQ(R().DESCRIPTION.Clipped(), "two");
+  std::string pos = T().Position();
+  EXPECT_FALSE(pos.empty());
+  EXPECT_LE(pos.size(), 1024u);
+  // Equal records give equal positions, however they were reached.
+  ASSERT_EQ(T().SetKey(1), kNoError);
+  ASSERT_EQ(T().Next(), kNoError);
+  ASSERT_EQ(T().Next(), kNoError);
+  EXPECT_EQ(T().Position(), pos);
+  ASSERT_EQ(T().SetKey(1), kNoError);
+  ASSERT_EQ(T().Next(), kNoError);
+  EXPECT_NE(T().Position(), pos);
+  ASSERT_EQ(T().Reget(0, pos), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "K2");
+  // ResetTo then Next reads the record at the position, then the sequence goes on.
+  ASSERT_EQ(T().ResetTo(0, T().Position()), kNoError);
+  ASSERT_EQ(T().Next(), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "K2");
+  EXPECT_EQ(T().Next(), kNoRecordError);
+  R().CODE = "nothing";
+  EXPECT_EQ(T().Get(1), kNoRecordError);
+  EXPECT_EQ(T().Reget(0, "garbage"), kNoRecordError);
+  EXPECT_EQ(T().Get(9), kDriverError) << "a key that does not exist";
+}
+
+TEST_P(StorageSuite, DuplicateKeyIsCode40AndNamesTheDuplicatedKey) {
+  OpenCreated();
+  ASSERT_EQ(AddItem("DUP", "x", "1", 1), kNoError);
+  EXPECT_EQ(AddItem("DUP", "y", "2", 2), kDuplicateKeyError) << LastError().driverText;
+  EXPECT_FALSE(LastError().driverText.empty());
+  // The first DUP is still the current record, and a record never duplicates itself; a get by
+  // the empty position forgets the current record, as the file manager does before asking
+  // which key was duplicated.
+  EXPECT_FALSE(T().Duplicates(1));
+  EXPECT_EQ(T().Reget(0, ""), kNoRecordError);
+  EXPECT_EQ(T().Position(), "");
+  EXPECT_TRUE(T().Duplicates(1));
+  EXPECT_FALSE(T().Duplicates(2)) << "a key allowing duplicates is never duplicated";
+  R().CODE = "NEW";
+  EXPECT_FALSE(T().Duplicates(1));
+  // A record read is not a duplicate of itself; changed onto another's key it is.
+  ASSERT_EQ(AddItem("OTHER", "z", "3", 3), kNoError);
+  R().CODE = "OTHER";
+  ASSERT_EQ(T().Get(1), kNoError);
+  EXPECT_FALSE(T().Duplicates(1));
+  R().CODE = "DUP";
+  EXPECT_TRUE(T().Duplicates(1));
+  EXPECT_EQ(T().Put(), kDuplicateKeyError);
+}
+
+TEST_P(StorageSuite, ChangeByAnotherStationGives89AndItsValuesCanBeReread) {
+  OpenCreated();
+  ASSERT_EQ(AddItem("P1", "original", "10.00", 1), kNoError);
+  R().CODE = "P1";
+  ASSERT_EQ(T().Get(1), kNoError);
+  std::string pos = T().Position();
+
+  // Another station (its own thread, so its own connection) changes the record.
+  std::thread other([&] {
+    Table& t = decl_->Instance();
+    ASSERT_EQ(t.Open(), kNoError) << LastError().driverText;
+    auto& r = t.RecordAs<ItemRecord>();
+    r.CODE = "P1";
+    ASSERT_EQ(t.Get(1), kNoError);
+    r.DESCRIPTION = "theirs";
+    ASSERT_EQ(r.PRICE.SetText("11.25"), ValueStatus::kOk);
+    EXPECT_EQ(t.Put(), kNoError) << LastError().driverText;
+    EXPECT_EQ(t.Close(), kNoError);
+  });
+  other.join();
+
+  R().DESCRIPTION = "mine";
+  EXPECT_EQ(T().Put(), kChangedError) << LastError().driverText;
+  ASSERT_EQ(T().Reget(0, pos), kNoError);
+  EXPECT_EQ(R().DESCRIPTION.Clipped(), "theirs");
+  EXPECT_EQ(R().PRICE.Get().ToText(), "11.25");
+  R().DESCRIPTION = "mine";
+  EXPECT_EQ(T().Put(), kNoError) << "after re-reading, the write goes through";
+  // A row deleted behind our back cannot be changed or deleted either.
+  ASSERT_EQ(ExecDirect(GetParam(), "DELETE FROM \"Items\""), "");
+  EXPECT_EQ(T().Put(), kChangedError);
+  EXPECT_EQ(T().Delete(), kChangedError);
+}
+
+TEST_P(StorageSuite, ReadOnlyOpenRefusesEveryWrite) {
+  ASSERT_EQ(T().Create(), kNoError);
+  ASSERT_EQ(T().Open(kOpenReadWrite), kNoError);
+  ASSERT_EQ(AddItem("R1", "row", "1", 1), kNoError);
+  ASSERT_EQ(T().Close(), kNoError);
+  ASSERT_EQ(T().Open(kOpenReadOnly | kShareDenyNone), kNoError);
+  R().CODE = "R1";
+  ASSERT_EQ(T().Get(1), kNoError);
+  EXPECT_EQ(AddItem("R2", "row", "1", 1), kAccessDenied);
+  R().CODE = "R1";
+  ASSERT_EQ(T().Get(1), kNoError);
+  EXPECT_EQ(T().Put(), kAccessDenied);
+  EXPECT_EQ(T().Delete(), kAccessDenied);
+  EXPECT_EQ(ReadAll(1, true), std::vector<std::string>{"R1"});
+}
+
+TEST_P(StorageSuite, HostileTextAndExactDecimalsRoundTrip) {
+  OpenCreated();
+  struct Case {
+    const char* code;
+    std::string desc;
+    const char* price;
+  };
+  // 49 ASCII bytes then a 2-byte character: the field (50 bytes) cuts before the character.
+  std::string cut = std::string(49, 'x') + "\xC3\xA9";
+  const Case cases[] = {
+      {"q'1", "it's \"quoted\"; DROP TABLE Items; --", "12345678901.23"},
+      {"b{2}", "{braces} = ; } {", "-0.05"},
+      {"m\xC3\xA9", "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80", "0"},
+      {"cut", cut, "9999999999999.99"},
+      {"%|", "100% | pipe", "-9999999999999.99"},
+  };
+  for (const Case& c : cases)
+    ASSERT_EQ(AddItem(c.code, c.desc, c.price, 1), kNoError)
+        << c.code << ": " << LastError().driverText;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    ItemLayout().Clear(T().Record());
+    R().CODE = c.code;
+    ASSERT_EQ(T().Get(1), kNoError) << LastError().driverText;
+    std::string expected = c.desc == cut ? std::string(49, 'x') : c.desc;
+    EXPECT_EQ(R().DESCRIPTION.Clipped(), expected);
+    DecimalValue want;
+    ASSERT_EQ(DecimalValue::Parse(c.price, &want), ValueStatus::kOk);
+    EXPECT_EQ(DecimalValue::Compare(R().PRICE.Get(), want), 0) << R().PRICE.Get().ToText();
+    // The position of each such record finds it again.
+    std::string pos = T().Position();
+    ItemLayout().Clear(T().Record());
+    ASSERT_EQ(T().Reget(0, pos), kNoError) << pos;
+    EXPECT_EQ(R().CODE.Clipped(), c.code);
+  }
+}
+
+TEST_P(StorageSuite, TransactionsCommitRollBackAndRollBackAtOnceAfterAnError) {
+  OpenCreated();
+  ASSERT_EQ(T().SetProperty(kPropEnrolled, "1"), kNoError);
+  ASSERT_EQ(BeginTransaction(2), kNoError) << LastError().driverText;
+  ASSERT_EQ(AddItem("T1", "rolled back", "1", 1), kNoError);
+  ASSERT_EQ(RollbackTransaction(), kNoError);
+  EXPECT_EQ(ReadAll(1, true), std::vector<std::string>{});
+
+  ASSERT_EQ(T().SetProperty(kPropEnrolled, "1"), kNoError);
+  ASSERT_EQ(BeginTransaction(2), kNoError);
+  ASSERT_EQ(AddItem("T2", "kept", "1", 1), kNoError);
+  ASSERT_EQ(CommitTransaction(), kNoError) << LastError().driverText;
+  EXPECT_EQ(ReadAll(1, true), std::vector<std::string>{"T2"});
+
+  // A failing statement inside the transaction rolls it back at once: the earlier add is gone
+  // and the commit says so instead of pretending.
+  ASSERT_EQ(T().SetProperty(kPropEnrolled, "1"), kNoError);
+  ASSERT_EQ(BeginTransaction(2), kNoError);
+  ASSERT_EQ(AddItem("T3", "lost", "1", 1), kNoError);
+  EXPECT_EQ(AddItem("T2", "duplicate", "1", 1), kDuplicateKeyError);
+  EXPECT_NE(CommitTransaction(), kNoError);
+  EXPECT_EQ(ReadAll(1, true), std::vector<std::string>{"T2"});
+  EXPECT_EQ(BeginTransaction(2), kNotSupportedError) << "enrolment ends with the transaction";
+}
+
+TEST_P(StorageSuite, NullFlagsFollowTheValuesRead) {
+  OpenCreated();
+  ASSERT_EQ(AddItem("N1", "", "0", 0), kNoError);
+  ASSERT_EQ(ExecDirect(GetParam(), "UPDATE \"Items\" SET \"Price\" = NULL"), "");
+  R().CODE = "N1";
+  ASSERT_EQ(T().Get(1), kNoError);
+  EXPECT_TRUE(T().IsNull(2));
+  EXPECT_FALSE(T().IsNull(1));
+  EXPECT_EQ(T().NullImage(), "0010");
+  // A null read stays null when written back, and change detection matches it null-safe.
+  EXPECT_EQ(T().Put(), kNoError) << LastError().driverText;
+  EXPECT_EQ(ExecDirect(GetParam(), "DELETE FROM \"Items\" WHERE \"Price\" IS NULL"), "");
+  ASSERT_EQ(AddItem("N1", "", "0", 0), kNoError);
+  ASSERT_EQ(ExecDirect(GetParam(), "UPDATE \"Items\" SET \"Price\" = NULL"), "");
+  R().CODE = "N1";
+  ASSERT_EQ(T().Get(1), kNoError);
+  T().SetNonNull(2);
+  ASSERT_EQ(R().PRICE.SetText("2.50"), ValueStatus::kOk);
+  EXPECT_EQ(T().Put(), kNoError) << LastError().driverText;
+  ASSERT_EQ(T().Get(1), kNoError);
+  EXPECT_FALSE(T().IsNull(2));
+  EXPECT_EQ(R().PRICE.Get().ToText(), "2.50");
+}
+
+TEST_P(StorageSuite, SavedStateBringsBackPositionAndRecord) {
+  OpenCreated();
+  for (const char* c : {"S1", "S2", "S3"}) ASSERT_EQ(AddItem(c, c, "1", 1), kNoError);
+  ASSERT_EQ(T().SetKey(1), kNoError);
+  ASSERT_EQ(T().Next(), kNoError);
+  int state = T().SaveState();
+  ASSERT_EQ(T().Next(), kNoError);
+  ASSERT_EQ(T().Next(), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "S3");
+  ASSERT_EQ(T().RestoreState(state), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "S1");
+  ASSERT_EQ(T().Next(), kNoError);
+  EXPECT_EQ(R().CODE.Clipped(), "S2");
+  T().FreeState(state);
+  EXPECT_EQ(T().RestoreState(state), kDriverError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, StorageSuite, ::testing::ValuesIn(AllBackends()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace kv::testing
