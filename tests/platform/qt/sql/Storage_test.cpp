@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "StorageFixture.h"
+#include "platform/qt/sql/SqlConnection.h"
 #include "platform/storage/LastError.h"
 #include "platform/storage/Transaction.h"
 
@@ -328,6 +329,28 @@ TEST_P(StorageSuite, SavedStateBringsBackPositionAndRecord) {
   EXPECT_EQ(R().CODE.Clipped(), "S2");
   T().FreeState(state);
   EXPECT_EQ(T().RestoreState(state), kDriverError);
+}
+
+TEST_P(StorageSuite, UserWhoMayOnlyReadIsDeniedWriteOpensButMayRead) {
+  if (GetParam().name.rfind("postgres", 0) != 0) GTEST_SKIP() << "roles are a server feature";
+  OpenCreated();
+  ASSERT_EQ(AddItem("V1", "visible", "1", 1), kNoError);
+  (void)ExecDirect(GetParam(), "DROP OWNED BY kv_reader");
+  (void)ExecDirect(GetParam(), "DROP ROLE IF EXISTS kv_reader");
+  ASSERT_EQ(ExecDirect(GetParam(), "CREATE ROLE kv_reader LOGIN PASSWORD 'r,e;a}d'"), "");
+  ASSERT_EQ(ExecDirect(GetParam(), "GRANT SELECT ON \"Items\" TO kv_reader"), "");
+  auto reader = MakeDecl(OwnerFor(GetParam(), "kv_reader", "r,e;a}d"));
+  Table& t = reader->Instance();
+  EXPECT_EQ(t.Open(kOpenReadWrite | kShareDenyNone), kAccessDenied) << LastError().driverText;
+  ASSERT_EQ(t.Open(kOpenReadOnly | kShareDenyNone), kNoError) << LastError().driverText;
+  ASSERT_EQ(t.SetKey(1), kNoError);
+  ASSERT_EQ(t.Next(), kNoError);
+  EXPECT_EQ(t.RecordAs<ItemRecord>().CODE.Clipped(), "V1");
+  EXPECT_EQ(t.Close(), kNoError);
+  reader.reset();
+  ForgetThreadConnections();
+  (void)ExecDirect(GetParam(), "DROP OWNED BY kv_reader");
+  (void)ExecDirect(GetParam(), "DROP ROLE kv_reader");
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, StorageSuite, ::testing::ValuesIn(AllBackends()),
