@@ -1,22 +1,19 @@
 #include "platform/storage/LastError.h"
 
 namespace kv {
-namespace {
-thread_local StorageError tLastError;
-}  // namespace
 
-ErrorCode SetLastError(StorageError error) {
-  tLastError = std::move(error);
-  return tLastError.code;
+ErrorCode ReportStorageError(const StorageError& error) {
+  if (error.code == kNoError) {
+    ClearLastError();
+    return kNoError;
+  }
+  SetLastError(error.code, error.text, error.driverCode, error.driverText);
+  return error.code;
 }
 
-ErrorCode ClearLastError() {
-  tLastError = StorageError{};
+ErrorCode ReportSuccess() {
+  ClearLastError();
   return kNoError;
-}
-
-const StorageError& LastError() {
-  return tLastError;
 }
 
 }  // namespace kv

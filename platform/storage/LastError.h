@@ -1,23 +1,19 @@
 #pragma once
 
+#include "platform/RuntimeError.h"
 #include "platform/storage/ErrorCode.h"
 
 namespace kv {
 
-// The calling thread's last storage error: what the runtime reports as the error code and text
-// and the driver's error code and text after a table operation. Every operation of a `Table`
-// sets it, to an empty (code 0) error on success. Each thread has its own; a new thread starts
-// with code 0.
+// How storage operations leave their outcome as the calling thread's last error (the runtime's
+// error code and text and the driver's code and text, platform/RuntimeError.h): every operation
+// of a Table ends with one of these, so LastError() always describes the last operation.
 
-// Replaces the calling thread's last error. Returns `error.code` so that operations can end
-// with `return SetLastError(...)`. Thread: any (affects the caller only).
-ErrorCode SetLastError(StorageError error);
+// Records `error` as the calling thread's last error and returns its code, so that operations
+// can end with `return ReportStorageError(...)`. Thread: any (acts on the caller only).
+ErrorCode ReportStorageError(const StorageError& error);
 
 // Clears the calling thread's last error (code 0, empty texts) and returns kNoError.
-ErrorCode ClearLastError();
-
-// The calling thread's last error. The reference stays valid until the thread's next storage
-// call. Thread: any (reads the caller's own state).
-const StorageError& LastError();
+ErrorCode ReportSuccess();
 
 }  // namespace kv

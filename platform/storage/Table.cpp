@@ -36,7 +36,7 @@ ErrorCode Table::Finish(int op, StorageError error, const void* oldRecord) {
     std::vector<FileCallback*> copy = callbacks_;
     for (FileCallback* cb : copy) (void)cb->AfterOperation(info);
   }
-  return SetLastError(std::move(error));
+  return ReportStorageError(std::move(error));
 }
 
 static StorageError Refused() {
@@ -57,7 +57,7 @@ StorageError Table::CheckWritable() const {
 
 ErrorCode Table::Open(int mode) {
   CriticalGuard guard(lock_);
-  if (open_) return SetLastError(StorageError::Of(kAlreadyOpenError));
+  if (open_) return ReportStorageError(StorageError::Of(kAlreadyOpenError));
   if (!Before(kOpOpen)) return Finish(kOpOpen, Refused());
   StorageError e = DoOpen(mode);
   if (e.ok()) {
@@ -75,7 +75,7 @@ ErrorCode Table::Create() {
 
 ErrorCode Table::Close() {
   CriticalGuard guard(lock_);
-  if (!open_) return SetLastError(StorageError::Of(kNotOpenError));
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
   if (!Before(kOpClose)) return Finish(kOpClose, Refused());
   StorageError e = DoClose();
   open_ = false;
@@ -95,9 +95,9 @@ ErrorCode Table::Send(std::string_view command) {
   for (char& c : name) c = char(std::toupper(static_cast<unsigned char>(c)));
   std::string value = eq == std::string_view::npos ? "" : std::string(command.substr(eq + 1));
   for (char& c : value) c = char(std::tolower(static_cast<unsigned char>(c)));
-  if (name == "RECOVER" && eq != std::string_view::npos) return ClearLastError();
-  if (name == "QUICKSCAN" && (value == "on" || value == "off")) return ClearLastError();
-  return SetLastError(StorageError::Of(kNotSupportedError, "", "unknown command"));
+  if (name == "RECOVER" && eq != std::string_view::npos) return ReportSuccess();
+  if (name == "QUICKSCAN" && (value == "on" || value == "off")) return ReportSuccess();
+  return ReportStorageError(StorageError::Of(kNotSupportedError, "", "unknown command"));
 }
 
 std::string Table::Property(int number) const {
@@ -132,74 +132,74 @@ ErrorCode Table::SetProperty(int number, std::string_view value) {
     int n = 0;
     for (char c : value) {
       if (c < '0' || c > '9' || n > 100000)
-        return SetLastError(StorageError::Of(kDriverError, "", "not a count"));
+        return ReportStorageError(StorageError::Of(kDriverError, "", "not a count"));
       n = n * 10 + (c - '0');
     }
     prefetch_ = n;
-    return ClearLastError();
+    return ReportSuccess();
   }
   if (number == kPropEnrolled) {
-    if (!SupportsTransactions()) return SetLastError(StorageError::Of(kNotSupportedError));
+    if (!SupportsTransactions()) return ReportStorageError(StorageError::Of(kNotSupportedError));
     if (value == "0")
       ForgetTable(this);
     else
       EnrolTable(this);
-    return ClearLastError();
+    return ReportSuccess();
   }
   if (number >= kPropDriverFirst && number <= kPropDriverLast) {
     driverProps_[number] = std::string(value);
-    return ClearLastError();
+    return ReportSuccess();
   }
-  return SetLastError(StorageError::Of(kNotSupportedError));
+  return ReportStorageError(StorageError::Of(kNotSupportedError));
 }
 
 ErrorCode Table::SetKey(int key) {
   CriticalGuard guard(lock_);
-  if (!open_) return SetLastError(StorageError::Of(kNotOpenError));
-  if (StorageError e = CheckKey(key, true); !e.ok()) return SetLastError(std::move(e));
-  return SetLastError(DoSetKey(key));
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
+  if (StorageError e = CheckKey(key, true); !e.ok()) return ReportStorageError(std::move(e));
+  return ReportStorageError(DoSetKey(key));
 }
 
 ErrorCode Table::SetKeyValues(int key) {
   CriticalGuard guard(lock_);
-  if (!open_) return SetLastError(StorageError::Of(kNotOpenError));
-  if (StorageError e = CheckKey(key, true); !e.ok()) return SetLastError(std::move(e));
-  return SetLastError(DoSetKeyValues(key));
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
+  if (StorageError e = CheckKey(key, true); !e.ok()) return ReportStorageError(std::move(e));
+  return ReportStorageError(DoSetKeyValues(key));
 }
 
 ErrorCode Table::ResetTo(int key, std::string_view position) {
   CriticalGuard guard(lock_);
-  if (!open_) return SetLastError(StorageError::Of(kNotOpenError));
-  if (StorageError e = CheckKey(key, true); !e.ok()) return SetLastError(std::move(e));
-  return SetLastError(DoResetTo(key, position));
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
+  if (StorageError e = CheckKey(key, true); !e.ok()) return ReportStorageError(std::move(e));
+  return ReportStorageError(DoResetTo(key, position));
 }
 
 ErrorCode Table::Next() {
   CriticalGuard guard(lock_);
-  if (!open_) return SetLastError(StorageError::Of(kNotOpenError));
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
   if (!Before(kOpNext)) return Finish(kOpNext, Refused());
   return Finish(kOpNext, DoRead(true));
 }
 
 ErrorCode Table::Previous() {
   CriticalGuard guard(lock_);
-  if (!open_) return SetLastError(StorageError::Of(kNotOpenError));
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
   if (!Before(kOpPrevious)) return Finish(kOpPrevious, Refused());
   return Finish(kOpPrevious, DoRead(false));
 }
 
 ErrorCode Table::Get(int key) {
   CriticalGuard guard(lock_);
-  if (!open_) return SetLastError(StorageError::Of(kNotOpenError));
-  if (StorageError e = CheckKey(key, false); !e.ok()) return SetLastError(std::move(e));
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
+  if (StorageError e = CheckKey(key, false); !e.ok()) return ReportStorageError(std::move(e));
   if (!Before(kOpGet)) return Finish(kOpGet, Refused());
   return Finish(kOpGet, DoGet(key));
 }
 
 ErrorCode Table::Reget(int key, std::string_view position) {
   CriticalGuard guard(lock_);
-  if (!open_) return SetLastError(StorageError::Of(kNotOpenError));
-  if (StorageError e = CheckKey(key, true); !e.ok()) return SetLastError(std::move(e));
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
+  if (StorageError e = CheckKey(key, true); !e.ok()) return ReportStorageError(std::move(e));
   if (!Before(kOpReget)) return Finish(kOpReget, Refused());
   return Finish(kOpReget, DoReget(key, position));
 }
@@ -212,14 +212,14 @@ std::string Table::Position(int key) const {
 
 ErrorCode Table::Add() {
   CriticalGuard guard(lock_);
-  if (StorageError e = CheckWritable(); !e.ok()) return SetLastError(std::move(e));
+  if (StorageError e = CheckWritable(); !e.ok()) return ReportStorageError(std::move(e));
   if (!Before(kOpAdd)) return Finish(kOpAdd, Refused());
   return Finish(kOpAdd, DoAdd());
 }
 
 ErrorCode Table::Put() {
   CriticalGuard guard(lock_);
-  if (StorageError e = CheckWritable(); !e.ok()) return SetLastError(std::move(e));
+  if (StorageError e = CheckWritable(); !e.ok()) return ReportStorageError(std::move(e));
   std::vector<unsigned char> old = lastRead_;
   if (!Before(kOpPut, old.data())) return Finish(kOpPut, Refused(), old.data());
   return Finish(kOpPut, DoPut(true), old.data());
@@ -227,7 +227,7 @@ ErrorCode Table::Put() {
 
 ErrorCode Table::Delete() {
   CriticalGuard guard(lock_);
-  if (StorageError e = CheckWritable(); !e.ok()) return SetLastError(std::move(e));
+  if (StorageError e = CheckWritable(); !e.ok()) return ReportStorageError(std::move(e));
   if (!Before(kOpDelete)) return Finish(kOpDelete, Refused());
   return Finish(kOpDelete, DoDelete(true));
 }
@@ -249,12 +249,12 @@ ErrorCode Table::RestoreState(int handle) {
   CriticalGuard guard(lock_);
   auto it = states_.find(handle);
   if (it == states_.end())
-    return SetLastError(
+    return ReportStorageError(
         StorageError::Of(kDriverError, "", "no saved state " + std::to_string(handle)));
   record_ = it->second.record;
   nulls_ = it->second.nulls;
   RestoreCursor(it->second.cursor);
-  return ClearLastError();
+  return ReportSuccess();
 }
 
 void Table::FreeState(int handle) {

@@ -40,42 +40,43 @@ void End() {
 
 ErrorCode BeginTransaction(int timeoutSeconds) {
   if (tTx.active)
-    return SetLastError(StorageError::Of(kDriverError, "", "a transaction is already active"));
+    return ReportStorageError(
+        StorageError::Of(kDriverError, "", "a transaction is already active"));
   if (tTx.enrolled.empty())
-    return SetLastError(StorageError::Of(kNotSupportedError, "", "no table is enrolled"));
+    return ReportStorageError(StorageError::Of(kNotSupportedError, "", "no table is enrolled"));
   for (Table* t : DistinctScopes()) {
     StorageError e = t->BeginTransactionPart(timeoutSeconds);
     if (!e.ok()) {
       for (Table* b : tTx.begun) (void)b->RollbackPart();
       End();
-      return SetLastError(std::move(e));
+      return ReportStorageError(std::move(e));
     }
     tTx.begun.push_back(t);
   }
   tTx.active = true;
-  return ClearLastError();
+  return ReportSuccess();
 }
 
 ErrorCode CommitTransaction() {
   if (!tTx.active)
-    return SetLastError(StorageError::Of(kDriverError, "", "no transaction is active"));
+    return ReportStorageError(StorageError::Of(kDriverError, "", "no transaction is active"));
   StorageError first;
   for (Table* t : tTx.begun) {
     StorageError e = first.ok() ? t->CommitPart() : t->RollbackPart();
     if (!e.ok() && first.ok()) first = std::move(e);
   }
   End();
-  return SetLastError(std::move(first));
+  return ReportStorageError(std::move(first));
 }
 
 ErrorCode RollbackTransaction() {
   if (!tTx.active) {
     tTx.enrolled.clear();
-    return ClearLastError();
+    return ReportSuccess();
   }
   for (Table* t : tTx.begun) (void)t->RollbackPart();
   End();
-  return ClearLastError();
+  return ReportSuccess();
 }
 
 bool InTransaction() {
