@@ -93,6 +93,10 @@ const FieldTableLayout& ItemLayout() {
   return layout;
 }
 
+std::string UniqueName(const std::string& base) {
+  return base + "_" + std::to_string(::getpid());
+}
+
 bool PostgresRequired() {
   return Env("KORVANDEL_REQUIRE_PG") == "1";
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,13 @@ struct Backend {
 };
 
 std::vector<Backend> AllBackends();
+inline void PrintTo(const Backend& b, std::ostream* os) {
+  *os << b.name;
+}
+
+// Names unique to this test process: ctest runs test cases as parallel processes against the
+// same PostgreSQL database, so each uses its own table and role.
+std::string UniqueName(const std::string& base);
 
 // Prepares `backend` for a test: an empty database reached by Owner(). Tables named `table`
 // are dropped first. Returns false (and why) when the backend cannot be used.

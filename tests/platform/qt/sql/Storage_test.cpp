@@ -16,7 +16,7 @@ class StorageSuite : public ::testing::TestWithParam<Backend> {
  protected:
   void SetUp() override {
     std::string why;
-    if (!PrepareBackend(GetParam(), {"Items"}, &why)) {
+    if (!PrepareBackend(GetParam(), {Items()}, &why)) {
       if (GetParam().name.rfind("postgres", 0) == 0 && PostgresRequired())
         FAIL() << "PostgreSQL is required: " << why;
       GTEST_SKIP() << why;
@@ -26,7 +26,7 @@ class StorageSuite : public ::testing::TestWithParam<Backend> {
   }
 
   static std::unique_ptr<TableDecl> MakeDecl(const std::string& owner) {
-    auto d = std::make_unique<TableDecl>("Items", "Items", kSqlDriver, ItemLayout());
+    auto d = std::make_unique<TableDecl>("Items", Items(), kSqlDriver, ItemLayout());
     d->SetOwnerText(owner);
     d->AddKey({"ITM:PK_Code", "", {{0, true}}, false, false, true});
     d->AddKey({"ITM:ByDescription", "", {{1, true}}, true, true, false});
@@ -34,6 +34,9 @@ class StorageSuite : public ::testing::TestWithParam<Backend> {
     return d;
   }
 
+  static std::string Items() { return UniqueName("Items"); }
+  static std::string Reader() { return UniqueName("kv_reader"); }
+  static std::string Quoted() { return "\"" + Items() + "\""; }
   Table& T() { return decl_->Instance(); }
   ItemRecord& R() { return T().RecordAs<ItemRecord>(); }
 
@@ -207,7 +210,7 @@ TEST_P(StorageSuite, ChangeByAnotherStationGives89AndItsValuesCanBeReread) {
   R().DESCRIPTION = "mine";
   EXPECT_EQ(T().Put(), kNoError) << "after re-reading, the write goes through";
   // A row deleted behind our back cannot be changed or deleted either.
-  ASSERT_EQ(ExecDirect(GetParam(), "DELETE FROM \"Items\""), "");
+  ASSERT_EQ(ExecDirect(GetParam(), "DELETE FROM " + Quoted()), "");
   EXPECT_EQ(T().Put(), kChangedError);
   EXPECT_EQ(T().Delete(), kChangedError);
 }
@@ -293,7 +296,7 @@ TEST_P(StorageSuite, TransactionsCommitRollBackAndRollBackAtOnceAfterAnError) {
 TEST_P(StorageSuite, NullFlagsFollowTheValuesRead) {
   OpenCreated();
   ASSERT_EQ(AddItem("N1", "", "0", 0), kNoError);
-  ASSERT_EQ(ExecDirect(GetParam(), "UPDATE \"Items\" SET \"Price\" = NULL"), "");
+  ASSERT_EQ(ExecDirect(GetParam(), "UPDATE " + Quoted() + " SET \"Price\" = NULL"), "");
   R().CODE = "N1";
   ASSERT_EQ(T().Get(1), kNoError);
   EXPECT_TRUE(T().IsNull(2));
@@ -301,9 +304,9 @@ TEST_P(StorageSuite, NullFlagsFollowTheValuesRead) {
   EXPECT_EQ(T().NullImage(), "0010");
   // A null read stays null when written back, and change detection matches it null-safe.
   EXPECT_EQ(T().Put(), kNoError) << LastError().driverText;
-  EXPECT_EQ(ExecDirect(GetParam(), "DELETE FROM \"Items\" WHERE \"Price\" IS NULL"), "");
+  EXPECT_EQ(ExecDirect(GetParam(), "DELETE FROM " + Quoted() + " WHERE \"Price\" IS NULL"), "");
   ASSERT_EQ(AddItem("N1", "", "0", 0), kNoError);
-  ASSERT_EQ(ExecDirect(GetParam(), "UPDATE \"Items\" SET \"Price\" = NULL"), "");
+  ASSERT_EQ(ExecDirect(GetParam(), "UPDATE " + Quoted() + " SET \"Price\" = NULL"), "");
   R().CODE = "N1";
   ASSERT_EQ(T().Get(1), kNoError);
   T().SetNonNull(2);
@@ -335,11 +338,11 @@ TEST_P(StorageSuite, UserWhoMayOnlyReadIsDeniedWriteOpensButMayRead) {
   if (GetParam().name.rfind("postgres", 0) != 0) GTEST_SKIP() << "roles are a server feature";
   OpenCreated();
   ASSERT_EQ(AddItem("V1", "visible", "1", 1), kNoError);
-  (void)ExecDirect(GetParam(), "DROP OWNED BY kv_reader");
-  (void)ExecDirect(GetParam(), "DROP ROLE IF EXISTS kv_reader");
-  ASSERT_EQ(ExecDirect(GetParam(), "CREATE ROLE kv_reader LOGIN PASSWORD 'r,e;a}d'"), "");
-  ASSERT_EQ(ExecDirect(GetParam(), "GRANT SELECT ON \"Items\" TO kv_reader"), "");
-  auto reader = MakeDecl(OwnerFor(GetParam(), "kv_reader", "r,e;a}d"));
+  (void)ExecDirect(GetParam(), "DROP OWNED BY " + Reader());
+  (void)ExecDirect(GetParam(), "DROP ROLE IF EXISTS " + Reader());
+  ASSERT_EQ(ExecDirect(GetParam(), "CREATE ROLE " + Reader() + " LOGIN PASSWORD 'r,e;a}d'"), "");
+  ASSERT_EQ(ExecDirect(GetParam(), "GRANT SELECT ON " + Quoted() + " TO " + Reader()), "");
+  auto reader = MakeDecl(OwnerFor(GetParam(), Reader(), "r,e;a}d"));
   Table& t = reader->Instance();
   EXPECT_EQ(t.Open(kOpenReadWrite | kShareDenyNone), kAccessDenied) << LastError().driverText;
   ASSERT_EQ(t.Open(kOpenReadOnly | kShareDenyNone), kNoError) << LastError().driverText;
@@ -349,8 +352,8 @@ TEST_P(StorageSuite, UserWhoMayOnlyReadIsDeniedWriteOpensButMayRead) {
   EXPECT_EQ(t.Close(), kNoError);
   reader.reset();
   ForgetThreadConnections();
-  (void)ExecDirect(GetParam(), "DROP OWNED BY kv_reader");
-  (void)ExecDirect(GetParam(), "DROP ROLE kv_reader");
+  (void)ExecDirect(GetParam(), "DROP OWNED BY " + Reader());
+  (void)ExecDirect(GetParam(), "DROP ROLE " + Reader());
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, StorageSuite, ::testing::ValuesIn(AllBackends()),
