@@ -64,8 +64,20 @@ SqlParam NumberParam(std::string_view s) {
   if (digits == "0" && fraction.empty()) sign.clear();
   if (fraction.empty() && digits.size() <= 9) return {SqlParamKind::kInteger, sign + digits};
   std::string text = sign + digits;
-  if (!fraction.empty()) text += "." + std::string(fraction);
+  if (!fraction.empty()) {
+    text += '.';
+    text += fraction;
+  }
   return {SqlParamKind::kDecimal, text};
+}
+
+// "(" text tail ")"; built by appending (GCC 12 warns falsely on chains of operator+).
+std::string Wrap(std::string_view text, std::string_view tail) {
+  std::string out = "(";
+  out += text;
+  out += tail;
+  out += ')';
+  return out;
 }
 
 std::string ClipRightCopy(std::string s) {
@@ -94,9 +106,9 @@ class Translator {
     Sql v = Value(n, {});
     switch (v.type) {
       case SqlType::kText:
-        return "(" + d_.TrimRight(v.text) + " <> '')";
+        return Wrap(d_.TrimRight(v.text), " <> ''");
       case SqlType::kNumber:
-        return "(" + v.text + " <> 0)";
+        return Wrap(v.text, " <> 0");
       default:
         return v.text;  // SQL(...) text and conditions stand as they are
     }
