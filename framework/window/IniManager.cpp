@@ -69,6 +69,31 @@ std::int32_t StoredNumber(const std::string& text) {
 
 }  // namespace
 
+class IniManager::BatchScope {
+ public:
+  explicit BatchScope(IniManager& owner) : owner_(owner) { ++owner_.batchDepth_; }
+  ~BatchScope() {
+    if (--owner_.batchDepth_ == 0) owner_.FlushPendingWrites();
+  }
+  BatchScope(const BatchScope&) = delete;
+  BatchScope& operator=(const BatchScope&) = delete;
+
+ private:
+  IniManager& owner_;  // its CRITSECT is held by the operation that made this scope
+};
+
+void IniManager::FlushPendingWrites() {
+  CriticalGuard guard(*CRITSECT);
+  if (pendingWrites_.empty()) return;
+  std::vector<ProfileChange> changes = std::move(pendingWrites_);
+  pendingWrites_.clear();
+  ProfileStatus status = ApplyProfileChanges(changes, pendingFile_);
+  if (status == ProfileStatus::kInvalidName || status == ProfileStatus::kInvalidValue) {
+    // One refused change must not cost the others: apply them one by one.
+    for (const ProfileChange& change : changes) (void)ApplyProfileChanges({change}, pendingFile_);
+  }
+}
+
 IniManager::IniManager() : CRITSECT(std::make_unique<CriticalSection>()) {}
 
 IniManager::~IniManager() = default;
@@ -78,6 +103,7 @@ std::string IniManager::TryFetch(std::string_view section, std::string_view entr
   CriticalGuard guard(*CRITSECT);
   switch (NVTYPE) {
     case kIniSettingsFile:
+      FlushPendingWrites();  // a read sees every write made before it
       return GetProfileString(section, entry, defaultValue, std::string(file));
     case kIniRegistry: {
       std::optional<std::string> value =
@@ -96,6 +122,13 @@ void IniManager::Update(std::string_view section, std::string_view entry,
   ProfileStatus ignored = ProfileStatus::kOk;  // refused writes are dropped, as documented
   switch (NVTYPE) {
     case kIniSettingsFile:
+      if (batchDepth_ > 0) {
+        if (!pendingWrites_.empty() && pendingFile_ != file) FlushPendingWrites();
+        pendingFile_.assign(file);
+        pendingWrites_.push_back({std::string(section), std::string(entry),
+                                  value ? std::optional<std::string>(*value) : std::nullopt});
+        break;
+      }
       ignored = value ? PutProfileString(section, entry, *value, std::string(file))
                       : DeleteProfileEntry(section, entry, std::string(file));
       break;
@@ -186,6 +219,7 @@ void IniManager::FetchRows(std::string_view section, std::string_view name, std:
 void IniManager::UpdateRows(std::string_view section, std::string_view name, std::size_t count,
                             const std::function<std::vector<std::string>(std::size_t)>& row) {
   CriticalGuard guard(*CRITSECT);
+  BatchScope batch(*this);
   Update(section, name, std::to_string(count));
   for (std::size_t i = 0; i < count; ++i) {
     std::string value;
@@ -221,6 +255,7 @@ void IniManager::FetchWindow(std::string_view procedureName, WindowPlacement& wi
 void IniManager::UpdateWindowPosition(std::string_view procedureName,
                                       const WindowPlacement& window) {
   CriticalGuard guard(*CRITSECT);
+  BatchScope batch(*this);
   bool maximized = window.IsMaximized();
   bool minimized = window.IsMinimized();
   std::int32_t x = kNotSet, y = kNotSet, w = kNotSet, h = kNotSet;

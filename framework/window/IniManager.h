@@ -12,6 +12,7 @@
 
 #include "framework/window/QueueField.h"
 #include "framework/window/SectorRecord.h"
+#include "platform/settings/ProfileFile.h"
 #include "platform/thread/CriticalSection.h"
 #include "platform/window/WindowPlacement.h"
 
@@ -40,6 +41,11 @@ enum IniStorageKind : std::int32_t {
 //
 // Life: construct (creates CRITSECT) -> Init -> use from any thread -> Update() -> Kill (writes
 // the sectors) -> destroy. Kill is safe to call twice; the destructor does not call it.
+//
+// Writes of one operation that only writes (UpdateQueue, UpdateWindowPosition, Kill) reach a
+// settings file together, in one rewrite, before the operation returns: other processes see the
+// whole list or window or none of it. A write the file refuses (a value with a line break) is
+// dropped alone.
 //
 // Overriding: a derived class that overrides one overload of TryFetch or Update should say
 // `using IniManager::TryFetch; using IniManager::Update;` to keep the others visible.
@@ -211,6 +217,16 @@ class IniManager {
                  const std::function<void(const std::vector<std::string>&)>& append);
   void UpdateRows(std::string_view section, std::string_view name, std::size_t count,
                   const std::function<std::vector<std::string>(std::size_t)>& row);
+
+  // Collects kind-0 writes while it lives (nested scopes join the outermost one).
+  class BatchScope;
+  void FlushPendingWrites();
+
+  // Settings-file writes collected by a BatchScope, for the file pendingFile_; applied when the
+  // outermost scope ends, or before any read. Guarded by CRITSECT.
+  std::vector<ProfileChange> pendingWrites_;
+  std::string pendingFile_;
+  int batchDepth_ = 0;
 };
 
 }  // namespace kv

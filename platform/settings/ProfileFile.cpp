@@ -32,8 +32,12 @@ bool HasLineBreakOrNul(std::string_view s) {
 std::string EncodeValue(std::string_view value) {
   bool outerBlanks = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
   bool outerQuotes = value.size() >= 2 && value.front() == '"' && value.back() == '"';
-  if (outerBlanks || outerQuotes) return "\"" + std::string(value) + "\"";
-  return std::string(value);
+  std::string out;
+  out.reserve(value.size() + 2);
+  if (outerBlanks || outerQuotes) out += '"';
+  out.append(value);
+  if (outerBlanks || outerQuotes) out += '"';
+  return out;
 }
 
 std::string DecodeValue(std::string_view stored) {
@@ -155,42 +159,60 @@ std::string GetProfileString(std::string_view section, std::string_view entry,
   return value ? std::move(*value) : std::string(defaultValue);
 }
 
-ProfileStatus PutProfileString(std::string_view section, std::string_view entry,
-                               std::string_view value, const std::string& fileName) {
-  std::optional<Names> names = CheckNames(section, entry);
-  if (!names) return ProfileStatus::kInvalidName;
-  if (HasLineBreakOrNul(value)) return ProfileStatus::kInvalidValue;
-  std::string encoded = EncodeValue(value);
+ProfileStatus ApplyProfileChanges(const std::vector<ProfileChange>& changes,
+                                  const std::string& fileName) {
+  // Everything is checked before the file is touched, so a refused batch changes nothing.
+  std::vector<Names> names;
+  std::vector<std::optional<std::string>> encoded;
+  bool writesValues = false;
+  for (const ProfileChange& change : changes) {
+    std::optional<Names> checked = CheckNames(change.section, change.entry);
+    if (!checked) return ProfileStatus::kInvalidName;
+    names.push_back(std::move(*checked));
+    if (change.value) {
+      if (HasLineBreakOrNul(*change.value)) return ProfileStatus::kInvalidValue;
+      encoded.push_back(EncodeValue(*change.value));
+      writesValues = true;
+    } else {
+      encoded.push_back(std::nullopt);
+    }
+  }
+  if (changes.empty()) return ProfileStatus::kOk;
 
   LockedFile file;
-  FileStatus status = file.Open(fileName, /*create=*/true);
+  FileStatus status = file.Open(fileName, /*create=*/writesValues);
+  if (status == FileStatus::kNotFound && !writesValues) return ProfileStatus::kOk;
   if (status != FileStatus::kOk) return FromFileStatus(status);
   ProfileDocument doc;
   if (!doc.Load(file.Contents())) return ProfileStatus::kIoError;
-  const char* current = doc.ini().GetValue(names->section.c_str(), names->entry.c_str(), nullptr);
-  if (current != nullptr && encoded == current) return ProfileStatus::kOk;
-  if (doc.ini().SetValue(names->section.c_str(), names->entry.c_str(), encoded.c_str()) < 0) {
-    return ProfileStatus::kIoError;
+  CSimpleIniA& ini = doc.ini();
+  bool changed = false;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const char* section = names[i].section.c_str();
+    const char* entry = names[i].entry.c_str();
+    const char* current = ini.GetValue(section, entry, nullptr);
+    if (encoded[i]) {
+      if (current != nullptr && *encoded[i] == current) continue;
+      if (ini.SetValue(section, entry, encoded[i]->c_str()) < 0) return ProfileStatus::kIoError;
+      changed = true;
+    } else if (current != nullptr) {
+      ini.Delete(section, entry, /*removeEmpty=*/false);
+      changed = true;
+    }
   }
+  if (!changed) return ProfileStatus::kOk;
   return FromFileStatus(file.Replace(doc.Save()));
+}
+
+ProfileStatus PutProfileString(std::string_view section, std::string_view entry,
+                               std::string_view value, const std::string& fileName) {
+  return ApplyProfileChanges({{std::string(section), std::string(entry), std::string(value)}},
+                             fileName);
 }
 
 ProfileStatus DeleteProfileEntry(std::string_view section, std::string_view entry,
                                  const std::string& fileName) {
-  std::optional<Names> names = CheckNames(section, entry);
-  if (!names) return ProfileStatus::kInvalidName;
-
-  LockedFile file;
-  FileStatus status = file.Open(fileName, /*create=*/false);
-  if (status == FileStatus::kNotFound) return ProfileStatus::kOk;
-  if (status != FileStatus::kOk) return ProfileStatus::kIoError;
-  ProfileDocument doc;
-  if (!doc.Load(file.Contents())) return ProfileStatus::kIoError;
-  if (doc.ini().GetValue(names->section.c_str(), names->entry.c_str(), nullptr) == nullptr) {
-    return ProfileStatus::kOk;
-  }
-  doc.ini().Delete(names->section.c_str(), names->entry.c_str(), /*removeEmpty=*/false);
-  return FromFileStatus(file.Replace(doc.Save()));
+  return ApplyProfileChanges({{std::string(section), std::string(entry), std::nullopt}}, fileName);
 }
 
 std::string ShortCurrentDirectory() {

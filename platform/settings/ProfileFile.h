@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -61,6 +62,21 @@ std::string GetProfileString(std::string_view section, std::string_view entry,
 // missing file, section or entry is not an error (kOk) and creates nothing.
 [[nodiscard]] ProfileStatus DeleteProfileEntry(std::string_view section, std::string_view entry,
                                                const std::string& fileName);
+
+// One change of a batch: store `value` as `entry` of `section`, or remove the entry when `value`
+// is nullopt.
+struct ProfileChange {
+  std::string section;
+  std::string entry;
+  std::optional<std::string> value;
+};
+
+// Applies `changes` in order in one rewrite of the file, so other readers and writers see all of
+// them or none. Checks every name and value first: kInvalidName or kInvalidValue leave the file
+// unchanged. The file is created only when a change stores a value; when no change alters
+// anything the file is not rewritten. PutProfileString and DeleteProfileEntry are batches of one.
+[[nodiscard]] ProfileStatus ApplyProfileChanges(const std::vector<ProfileChange>& changes,
+                                                const std::string& fileName);
 
 // True when `name`, with surrounding blanks removed, can be a section name (`isSection`) or an
 // entry name: not empty, no line break or NUL; a section name holds no "]"; an entry name holds

@@ -184,6 +184,16 @@ TEST_F(IniManagerTest, SavedListsRoundTrip) {
   EXPECT_EQ(shorter[0].count, 7);
 }
 
+TEST_F(IniManagerTest, ARecordTheFileCannotHoldIsDroppedAlone) {
+  const std::vector<Row> rows = {
+      {"one", 1, 0, "", 0}, {"two\nlines", 2, 0, "", 0}, {"three", 3, 0, "", 0}};
+  ini.UpdateQueue("Lists", "Rows", rows, RowFields());
+  EXPECT_EQ(Stored("Lists", "Rows"), "3");
+  EXPECT_EQ(Stored("Lists", "Rows_1"), "one,1,0,");
+  EXPECT_EQ(Stored("Lists", "Rows_2"), std::nullopt);
+  EXPECT_EQ(Stored("Lists", "Rows_3"), "three,3,0,");
+}
+
 TEST_F(IniManagerTest, SavedListCountsAndLimits) {
   struct Case {
     const char* count;

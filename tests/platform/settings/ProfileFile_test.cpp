@@ -228,6 +228,31 @@ TEST(ProfileFile, UnstorableNamesAndValuesAreRefusedAndChangeNothing) {
   EXPECT_NE(::access(file.c_str(), F_OK), 0) << "a refused write created the file";
 }
 
+TEST(ProfileFile, BatchesApplyInOrderAndWhollyOrNotAtAll) {
+  test::TempDirectory dir;
+  std::string file = dir.File("batch.ini");
+  EXPECT_EQ(ApplyProfileChanges({{"S", "gone", std::nullopt}}, file), ProfileStatus::kOk);
+  EXPECT_NE(::access(file.c_str(), F_OK), 0) << "a batch of deletes created the file";
+
+  ASSERT_EQ(ApplyProfileChanges({{"S", "a", "1"},
+                                 {"S", "b", "2"},
+                                 {"S", "a", "3"},
+                                 {"T", "c", "4"},
+                                 {"T", "c", std::nullopt}},
+                                file),
+            ProfileStatus::kOk);
+  EXPECT_EQ(FindProfileString("S", "a", file), "3") << "later changes win";
+  EXPECT_EQ(FindProfileString("S", "b", file), "2");
+  EXPECT_EQ(FindProfileString("T", "c", file), std::nullopt);
+
+  std::string before = ReadText(file);
+  EXPECT_EQ(ApplyProfileChanges({{"S", "a", "9"}, {"S", "bad", "two\nlines"}}, file),
+            ProfileStatus::kInvalidValue);
+  EXPECT_EQ(ApplyProfileChanges({{"S", "a", "9"}, {"S", "x=y", "1"}}, file),
+            ProfileStatus::kInvalidName);
+  EXPECT_EQ(ReadText(file), before) << "a refused batch changed the file";
+}
+
 TEST(ProfileFile, RelativeNamesResolveInTheWorkingDirectoryAndLinksAreFollowed) {
   test::TempDirectory dir;
   char previous[4096];
