@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include "platform/settings/ProfileFile.h"
@@ -336,6 +337,83 @@ TEST(IniManagerKinds, NoneStoresNothing) {
   EXPECT_EQ(field, "---Unknown---");
   EXPECT_EQ(keep, 3);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "kind 2 wrote something";
+}
+
+// A normal, resizable window at (1, 2) sized 3 x 4.
+class FakeWindowForSlots : public WindowPlacement {
+ public:
+  std::int32_t x = 1, y = 2;
+  bool IsMaximized() const override { return false; }
+  bool IsMinimized() const override { return false; }
+  bool IsResizable() const override { return true; }
+  std::int32_t PositionX() const override { return x; }
+  std::int32_t PositionY() const override { return y; }
+  std::int32_t Width() const override { return 3; }
+  std::int32_t Height() const override { return 4; }
+  void SetPosition(std::int32_t nx, std::int32_t ny) override {
+    if (nx != kPlacementNotSet) x = nx;
+    if (ny != kPlacementNotSet) y = ny;
+  }
+  void SetSize(std::int32_t, std::int32_t) override {}
+  void SetMaximized(bool) override {}
+  void SetMinimized(bool) override {}
+};
+
+// Storage replaced by a derived class: every operation must go through the virtual slots.
+class MemoryIni : public IniManager {
+ public:
+  using IniManager::TryFetch;
+  using IniManager::Update;
+  std::map<std::string, std::string> store;
+  std::vector<std::string> log;
+
+  std::string TryFetch(std::string_view section, std::string_view entry,
+                       std::string_view defaultValue, std::string_view file) override {
+    auto it = store.find(Key(section, entry, file));
+    return it == store.end() ? std::string(defaultValue) : it->second;
+  }
+  void Update(std::string_view section, std::string_view entry,
+              std::optional<std::string_view> value, std::string_view file) override {
+    log.push_back(std::string(entry));
+    if (value) {
+      store[Key(section, entry, file)] = std::string(*value);
+    } else {
+      store.erase(Key(section, entry, file));
+    }
+  }
+  void BeforeLoadSectors() override {
+    log.push_back(SECTORS && SECTORS->empty() ? "hook, empty sectors" : "hook, no sectors");
+    store[Key("__Dont_Touch_Me__", "Sectors", FILENAME)] = "1";
+    store[Key("__Dont_Touch_Me__", "Sectors_1", FILENAME)] = "F,i,T";
+  }
+
+ private:
+  static std::string Key(std::string_view s, std::string_view e, std::string_view f) {
+    return std::string(f) + "|" + std::string(s) + "|" + std::string(e);
+  }
+};
+
+TEST(IniManagerSlots, EveryOperationUsesTheVirtualStorage) {
+  test::TempDirectory dir;
+  MemoryIni ini;
+  ini.Init(dir.File("never.ini"));
+  ASSERT_EQ(ini.log, std::vector<std::string>{"hook, empty sectors"});
+  EXPECT_EQ(*ini.SECTORS, (std::vector<SectorRecord>{{"F", "i", "T"}}));
+
+  ini.log.clear();
+  ini.Update("Proc", "Maximize", "No");
+  ini.Update("Proc", "XPos", "4");
+  FakeWindowForSlots window;
+  ini.FetchWindow("Proc", window);
+  EXPECT_EQ(window.x, 4);
+  ini.UpdateWindowPosition("Proc", window);
+  ini.AddSector("G$j$$U");
+  ini.Kill();
+  EXPECT_EQ(ini.log,
+            (std::vector<std::string>{"Maximize", "XPos", "Maximize", "Minimize", "XPos", "YPos",
+                                      "Width", "Height", "Sectors", "Sectors_1", "Sectors_2"}));
+  EXPECT_EQ(ini.TryFetch("__Dont_Touch_Me__", "Sectors_2"), "G,j,U");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST(IniManagerConcurrency, ThreadsWritingEntriesAndSectorsLoseNothing) {
