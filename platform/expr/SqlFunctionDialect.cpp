@@ -49,6 +49,11 @@ std::string SqlFunctionDialect::BooleanValue(std::string_view c) const {
   return Join({"(CASE WHEN ", c, " THEN 1 ELSE 0 END)"});
 }
 
+std::string SqlFunctionDialect::CompareText(std::string_view a, std::string_view op,
+                                            std::string_view b) const {
+  return Join({a, " ", op, " ", b});
+}
+
 // --- SQLite ------------------------------------------------------------------------------
 
 std::string SqliteFunctionDialect::QuoteIdentifier(std::string_view name) const {
@@ -113,10 +118,20 @@ std::string PostgresFunctionDialect::TrimRight(std::string_view text) const {
   return Join({"RTRIM(CAST(", text, " AS TEXT))"});
 }
 
+std::string PostgresFunctionDialect::CompareText(std::string_view a, std::string_view op,
+                                                 std::string_view b) const {
+  if (op == "=" || op == "<>") return Join({a, " ", op, " ", b});
+  return Join({a, " COLLATE \"C\" ", op, " ", b});
+}
+
 // --- SQL Server --------------------------------------------------------------------------
 
 std::string SqlServerFunctionDialect::QuoteIdentifier(std::string_view name) const {
   return Quote(name, '[', ']');
+}
+std::string SqlServerFunctionDialect::CompareText(std::string_view a, std::string_view op,
+                                                  std::string_view b) const {
+  return Join({a, " COLLATE Latin1_General_BIN2 ", op, " ", b});
 }
 std::string SqlServerFunctionDialect::Concat(std::string_view a, std::string_view b) const {
   // CONCAT converts numbers to text, where "+" would add them.

@@ -55,6 +55,12 @@ class SqlFunctionDialect {
 
   // A condition used where a value is needed: 1 when it holds, else 0.
   virtual std::string BooleanValue(std::string_view condition) const;
+
+  // The comparison `a op b` of two texts (op is one of = <> < > <= >=). Texts compare byte by
+  // byte (code point order), case-sensitively, as the runtime compares them; a server whose
+  // collation would order or match differently forces a binary one here. Default: a op b.
+  virtual std::string CompareText(std::string_view a, std::string_view op,
+                                  std::string_view b) const;
 };
 
 // SQLite: "double quotes", ||, SUBSTR, INSTR. Decimal parameters (bound as exact text) are
@@ -86,11 +92,18 @@ class PostgresFunctionDialect : public SqlFunctionDialect {
   // The trims take numbers too (LEFT of a numeric column), which the server wants as text.
   std::string TrimLeft(std::string_view text) const override;
   std::string TrimRight(std::string_view text) const override;
+  // Orderings use the "C" collation (equality is bytewise under any deterministic one).
+  std::string CompareText(std::string_view a, std::string_view op,
+                          std::string_view b) const override;
 };
 
-// SQL Server: [brackets], CONCAT, SUBSTRING (whose length is required), CHARINDEX.
+// SQL Server: [brackets], CONCAT, SUBSTRING (whose length is required), CHARINDEX. Text
+// comparisons use a binary collation, since the usual ones ignore case (a filter would then
+// pass rows on the server that it rejects locally); trailing blanks stay insignificant.
 class SqlServerFunctionDialect : public SqlFunctionDialect {
  public:
+  std::string CompareText(std::string_view a, std::string_view op,
+                          std::string_view b) const override;
   std::string_view DialectName() const override { return "SQL Server"; }
   std::string QuoteIdentifier(std::string_view name) const override;
   std::string Concat(std::string_view a, std::string_view b) const override;

@@ -218,10 +218,12 @@ class Translator {
         op = ">=";
         break;
       case ExprOp::kEqualNoCase:
-        return d_.Upper(a.text) + " = " + d_.Upper(b.text);
+        return d_.CompareText(d_.Upper(a.text), "=", d_.Upper(b.text));
       default:
         break;
     }
+    if (a.type == SqlType::kText && b.type == SqlType::kText)
+      return d_.CompareText(a.text, op, b.text);
     return a.text + " " + op + " " + b.text;
   }
 
