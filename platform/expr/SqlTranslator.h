@@ -29,7 +29,14 @@ struct SqlText {
 //   SQL text written by the program reaches the server.
 // - Operators and functions become their SQL forms through the dialect. A value used as a
 //   condition is true when non-zero (numbers) or non-blank (text); a condition used as a
-//   value gives 1 or 0. The binary "~" compares upper-cased operands.
+//   value gives 1 or 0. The binary "~" compares upper-cased operands. Two texts compare in
+//   byte order, case-sensitively, whatever the server's collation (SqlFunctionDialect::
+//   CompareText), so that the server passes the rows that local evaluation passes.
+// Known differences from local evaluation: a STRING variable is padded with blanks locally
+// but stored clipped on the server, so "&" after a bound text gives different texts (CLIP
+// the name first); a text column compared with a number compares as text on the server
+// ("05" = 5 holds locally only); a DECIMAL turned into text keeps its places on PostgreSQL
+// and SQL Server ("19.90") where the runtime writes "19.9".
 // Not translatable (kNotTranslatable, so the caller filters locally instead): FORMAT with a
 // picture other than a string picture, INSTRING with a step other than 1, a name bound
 // without a column. A name that is not bound at all is kUnknownName.
