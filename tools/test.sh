@@ -14,7 +14,8 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_supp
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export KORVANDEL_REQUIRE_PG=1
 
-# pg_virtualenv creates a temporary cluster, exports PGHOST/PGPORT/PGUSER/PGPASSWORD/PGDATABASE
+# pg_virtualenv -t creates a temporary cluster in a private directory (so concurrent runs and a
+# run that was killed earlier never collide), exports PGHOST/PGPORT/PGUSER/PGPASSWORD/PGDATABASE
 # for the command and removes the cluster afterwards.
-pg_virtualenv \
+pg_virtualenv -t \
   ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
