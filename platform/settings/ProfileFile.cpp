@@ -183,6 +183,8 @@ ProfileStatus ApplyProfileChanges(const std::vector<ProfileChange>& changes,
   FileStatus status = file.Open(fileName, /*create=*/writesValues);
   if (status == FileStatus::kNotFound && !writesValues) return ProfileStatus::kOk;
   if (status != FileStatus::kOk) return FromFileStatus(status);
+  // The parser stops at a NUL byte: rewriting such a damaged file would drop all that follows.
+  if (file.Contents().find('\0') != std::string::npos) return ProfileStatus::kIoError;
   ProfileDocument doc;
   if (!doc.Load(file.Contents())) return ProfileStatus::kIoError;
   CSimpleIniA& ini = doc.ini();

@@ -39,7 +39,8 @@ enum class ProfileStatus {
   kOk,
   kInvalidName,   // a section or entry name that the file cannot hold (see IsValidProfileName)
   kInvalidValue,  // a value containing a line break or NUL
-  kIoError,       // the file could not be read, locked, written or renamed
+  kIoError,       // the file could not be read, locked, written or renamed, or it holds a NUL
+                  // byte (a damaged file is never rewritten, so nothing after the NUL is lost)
 };
 
 // The value of `entry` in `section` of `fileName`, or nullopt when the file, the section or the

@@ -226,6 +226,11 @@ TEST(ProfileFile, UnstorableNamesAndValuesAreRefusedAndChangeNothing) {
         << c.section << " / " << c.entry;
   }
   EXPECT_NE(::access(file.c_str(), F_OK), 0) << "a refused write created the file";
+
+  const std::string damaged("[S]\nK=1\n\0junk\n[T]\nX=2\n", 22);
+  WriteText(file, damaged);
+  EXPECT_EQ(PutProfileString("S", "K", "2", file), ProfileStatus::kIoError);
+  EXPECT_EQ(ReadText(file), damaged) << "a damaged file was rewritten";
 }
 
 TEST(ProfileFile, BatchesApplyInOrderAndWhollyOrNotAtAll) {
