@@ -32,6 +32,9 @@ struct Registry {
   int nextHookId = 1;
   std::vector<HookEntry> hooks;
   std::map<int, bool> running;  // thread number -> still running
+  int live = 0;                 // number of `running` entries that are true
+  int nextListenerId = 1;
+  std::vector<std::pair<int, std::function<void()>>> liveListeners;
   HaltHandler haltHandler;
 };
 
@@ -42,11 +45,28 @@ Registry& TheRegistry() {
 
 thread_local int tCurrentThread = 0;
 
+// Calls the live-count listeners outside the registry lock, so that a listener may call back
+// into this module.
+void NotifyLiveCount() {
+  Registry& r = TheRegistry();
+  std::vector<std::pair<int, std::function<void()>>> listeners;
+  {
+    std::lock_guard lock(r.mutex);
+    listeners = r.liveListeners;
+  }
+  for (auto& entry : listeners) entry.second();
+}
+
 int TakeNumber() {
   Registry& r = TheRegistry();
-  std::lock_guard lock(r.mutex);
-  int number = r.nextNumber++;
-  r.running[number] = true;
+  int number = 0;
+  {
+    std::lock_guard lock(r.mutex);
+    number = r.nextNumber++;
+    r.running[number] = true;
+    ++r.live;
+  }
+  NotifyLiveCount();
   return number;
 }
 
@@ -71,8 +91,10 @@ void RunEndHooksAndFinish(int number) {
   {
     std::lock_guard lock(r.mutex);
     r.running[number] = false;
+    --r.live;
   }
   r.ended.notify_all();
+  NotifyLiveCount();
 }
 
 struct StartBlock {
@@ -158,6 +180,26 @@ bool IsThreadRunning(int number) {
   std::lock_guard lock(r.mutex);
   auto it = r.running.find(number);
   return it != r.running.end() && it->second;
+}
+
+int LiveThreadCount() {
+  Registry& r = TheRegistry();
+  std::lock_guard lock(r.mutex);
+  return r.live;
+}
+
+int AddLiveCountListener(std::function<void()> listener) {
+  Registry& r = TheRegistry();
+  std::lock_guard lock(r.mutex);
+  int id = r.nextListenerId++;
+  r.liveListeners.emplace_back(id, std::move(listener));
+  return id;
+}
+
+void RemoveLiveCountListener(int id) {
+  Registry& r = TheRegistry();
+  std::lock_guard lock(r.mutex);
+  std::erase_if(r.liveListeners, [id](const auto& entry) { return entry.first == id; });
 }
 
 void SetHaltHandler(HaltHandler handler) {

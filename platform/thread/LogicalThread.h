@@ -45,6 +45,17 @@ void JoinThread(int number);
 // True while logical thread `number` runs (from start hooks to end hooks).
 bool IsThreadRunning(int number);
 
+// Number of logical threads that have a number and have not finished: counted from the moment
+// StartThread or AdoptCurrentThread gives the number (before the start hooks run) until the
+// end hooks have run. Thread: any.
+int LiveThreadCount();
+
+// Registers `listener`, called after every change of LiveThreadCount, on the thread that
+// caused it and with no lock of this module held. Listeners must not block. Returns an
+// identifier for RemoveLiveCountListener. Thread: any.
+int AddLiveCountListener(std::function<void()> listener);
+void RemoveLiveCountListener(int id);
+
 // Ends the process with `exitCode` from any thread. The halt handler (set by the backend) is
 // called with the code and a text naming why; when no handler is set, or the handler returns,
 // output is flushed and the process exits at once. Never returns.
