@@ -74,6 +74,7 @@ TEST(EventHub, ThreadsPostToEachOtherAndNotifyWithParameters) {
     }
   });
   int receiverNumber = receiver.Number();
+  ASSERT_TRUE(Settle()) << "the receiver has its queue and waits";
   std::atomic<int> senderNumber{0};
   ThreadProcedure poster([&] {
     senderNumber = CurrentThread();
