@@ -100,7 +100,7 @@ bool PostToThread(int thread, int code, int control) {
   return EventHub::Instance().Post(thread, Event{code, control, 0, 0});
 }
 
-bool Notify(int thread, int code, std::intptr_t parameter) {
+bool NotifyThread(int thread, int code, std::intptr_t parameter) {
   return EventHub::Instance().Notify(thread, code, parameter);
 }
 

@@ -51,10 +51,11 @@ bool PostEvent(int code, int control = 0, WindowId window = 0);
 // has no queue.
 bool PostToThread(int thread, int code, int control = 0);
 
-// Notifications between threads: Notify queues (code, sending thread, parameter) for
-// `thread` and posts the notify event to it; TakeNotification fetches the calling thread's
+// Notifications between threads: NotifyThread queues (code, sending thread, parameter) for
+// `thread` and posts the notify event to it (named so that it does not clash with the result
+// level Notify of the framework); TakeNotification fetches the calling thread's
 // oldest pending one (false when none is pending).
-bool Notify(int thread, int code, std::intptr_t parameter = 0);
+bool NotifyThread(int thread, int code, std::intptr_t parameter = 0);
 bool TakeNotification(int* code, int* thread, std::intptr_t* parameter);
 
 // Levels of name bindings for expressions. Each window procedure opens a level when it
