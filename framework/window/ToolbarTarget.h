@@ -11,13 +11,13 @@ class WindowManager;
 // Toolbar request numbers: the values of a thread's VCRRequest while a toolbar button waits to
 // be carried out by a list or a form. 0 means no pending request.
 inline constexpr std::int32_t kToolbarInsert = 3001;
-inline constexpr std::int32_t kToolbarBottom = 3005;    // last page
-inline constexpr std::int32_t kToolbarTop = 3006;       // first page
+inline constexpr std::int32_t kToolbarBottom = 3005;  // last page
+inline constexpr std::int32_t kToolbarTop = 3006;     // first page
 inline constexpr std::int32_t kToolbarPageDown = 3007;
 inline constexpr std::int32_t kToolbarPageUp = 3008;
-inline constexpr std::int32_t kToolbarDown = 3009;      // next record
-inline constexpr std::int32_t kToolbarUp = 3010;        // previous record
-inline constexpr std::int32_t kToolbarHistory = 3012;   // recall the field's saved value
+inline constexpr std::int32_t kToolbarDown = 3009;     // next record
+inline constexpr std::int32_t kToolbarUp = 3010;       // previous record
+inline constexpr std::int32_t kToolbarHistory = 3012;  // recall the field's saved value
 
 // An object that can handle the buttons of the toolbar: a list or a form. The toolbar manager
 // calls its targets only through these operations (in their fixed slot order), on the window's

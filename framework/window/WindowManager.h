@@ -112,8 +112,8 @@ class WindowManager {
   std::uint8_t DEAD = 0;  // set by Kill; Ask and Kill then do nothing
   std::uint8_t DELETEACTION = 2;
   std::uint8_t BATCHPROCESSING = 0;
-  ErrorManager* ERRORS = nullptr;                      // where messages go; not owned
-  std::unique_ptr<std::vector<FileEntry>> FILES;       // created on first AddUpdateFile
+  ErrorManager* ERRORS = nullptr;                 // where messages go; not owned
+  std::unique_ptr<std::vector<FileEntry>> FILES;  // created on first AddUpdateFile
   std::uint8_t FILESOPENED = 0;
   std::int32_t FIRSTFIELD = 0;  // selected when the window opens and after a failed save
   std::uint8_t FORCEDRESET = 0;
@@ -134,11 +134,11 @@ class WindowManager {
   std::uint8_t RESETONGAINFOCUS = 0;
   WindowResizer* RESIZE = nullptr;  // killed with the window; not owned
   ResponseCode RESPONSE = 0;
-  std::uint16_t SAVED = 0;               // saved copy of the primary record buffer
-  FormNavigator* FORMVCR = nullptr;      // record navigator of a batch form; not owned
-  ToolbarManager* TOOLBAR = nullptr;     // not owned
+  std::uint16_t SAVED = 0;                 // saved copy of the primary record buffer
+  FormNavigator* FORMVCR = nullptr;        // record navigator of a batch form; not owned
+  ToolbarManager* TOOLBAR = nullptr;       // not owned
   WindowTranslator* TRANSLATOR = nullptr;  // not owned
-  std::int32_t* VCRREQUEST = nullptr;    // the thread's VCRRequest
+  std::int32_t* VCRREQUEST = nullptr;      // the thread's VCRRequest
   Window MYWINDOW;
   Window OWNERWINDOW;
 

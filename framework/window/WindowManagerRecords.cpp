@@ -95,8 +95,12 @@ void WindowManager::RestoreField(std::int32_t control) {
 
 void WindowManager::AddHistoryFile(void* record, void* saved, const FieldTable& fields) {
   if (!HISTORY) HISTORY = std::make_unique<std::vector<HistoryEntry>>();
-  pendingHistory_ = HistoryEntry{static_cast<std::byte*>(record), static_cast<std::byte*>(saved),
-                                 fields.RecordSize(), &fields, 0, 0};
+  pendingHistory_ = HistoryEntry{static_cast<std::byte*>(record),
+                                 static_cast<std::byte*>(saved),
+                                 fields.RecordSize(),
+                                 &fields,
+                                 0,
+                                 0};
 }
 
 void WindowManager::AddHistoryField(std::int32_t control, std::int32_t fieldNumber) {
@@ -107,9 +111,8 @@ void WindowManager::AddHistoryField(std::int32_t control, std::int32_t fieldNumb
   HistoryEntry entry = pendingHistory_;
   entry.CONTROL = control;
   entry.FIELDNO = fieldNumber;
-  auto at = std::upper_bound(
-      HISTORY->begin(), HISTORY->end(), control,
-      [](std::int32_t c, const HistoryEntry& h) { return c < h.CONTROL; });
+  auto at = std::upper_bound(HISTORY->begin(), HISTORY->end(), control,
+                             [](std::int32_t c, const HistoryEntry& h) { return c < h.CONTROL; });
   HISTORY->insert(at, entry);
 }
 
