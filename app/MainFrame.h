@@ -1,0 +1,50 @@
+#pragma once
+
+#include "framework/window/ToolbarManager.h"
+#include "framework/window/WindowManager.h"
+#include "platform/thread/LogicalThread.h"
+#include "platform/window/WindowDefinition.h"
+
+namespace kv {
+
+// The application frame, the first procedure program main runs. Its window manager opens the
+// frame window with the "Articulos" menu; "Browse Articulos" starts the products list on a
+// thread of its own (stack of 50000 bytes) and "Exit", like the frame's close box, closes the
+// frame and ends the procedure. The frame saves no window position.
+//
+// Not wired yet: the connection dialog, which Init runs before the frame opens, and the
+// products list itself, which the browse module registers with SetBrowseProcedure. Until then
+// the frame opens at once and "Browse Articulos" starts nothing.
+//
+// Thread: Main runs on the program's main logical thread.
+class MainFrame : public WindowManager {
+ public:
+  explicit MainFrame(WindowDefinition window) : window_(std::move(window)) {}
+
+  // PushProcedureName "Main"; REQUEST := GlobalRequest; base Init; FIRSTFIELD 1, VCRREQUEST,
+  // ERRORS, the toolbar manager; GlobalRequest and GlobalResponse cleared; the frame opens;
+  // SetAlerts. Answers Benign, or the base's answer when it is not Benign.
+  ResultLevel Init() override;
+  // "Browse Articulos" starts the list procedure on a new thread; then the framework's
+  // TakeAccepted, whose answer is the answer.
+  ResultLevel TakeAccepted() override;
+  // Base Kill (its answer when not Benign), then PopProcedureName. Answers Benign.
+  ResultLevel Kill() override;
+
+ private:
+  WindowDefinition window_;
+  ToolbarManager toolbar_;
+};
+
+// The procedure: prepares the frame's window, runs the window manager and leaves its answer
+// in the thread's GlobalResponse.
+void Main();
+
+// The procedure "Browse Articulos" starts, each time on a new thread with a stack of 50000
+// bytes. Set it before the frame runs (an empty one starts nothing). Thread: any.
+void SetBrowseProcedure(ThreadProc procedure);
+
+// Stack size of each products-list thread, in bytes.
+inline constexpr std::size_t kBrowseStackSize = 50000;
+
+}  // namespace kv

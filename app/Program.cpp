@@ -1,0 +1,32 @@
+#include "app/Program.h"
+
+#include "app/Globals.h"
+#include "app/MainFrame.h"
+#include "app/ThreadSetup.h"
+#include "framework/errors/ErrorStatus.h"
+
+namespace kv {
+
+void ProgramMain() {
+  ReportStartupStep("GlobalErrors.Init");
+  GlobalErrors.Init(ErrorStatus::ThisThread());
+  ReportStartupStep("INIMgr.Init");
+  INIMgr.Init(kSettingsFileName, kIniSettingsFile, 0);
+  CreateThreadTables();
+  ReportStartupStep("Main");
+  Main();
+  ReportStartupStep("INIMgr.Update");
+  INIMgr.Update();
+  ReportStartupStep("INIMgr.Kill");
+  INIMgr.Kill();
+}
+
+int RunKorvandel(Backend& backend) {
+  ReportStartupStep("runtime");
+  InstallThreadSetup();
+  int code = RunProgram(backend, ProgramMain);
+  ReportStartupStep("exit " + std::to_string(code));
+  return code;
+}
+
+}  // namespace kv

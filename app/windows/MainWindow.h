@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "platform/window/WindowDefinition.h"
+
+namespace kv {
+
+// The application frame's window: a frame with the menu bar
+//   "Articulos"  -> "Browse Articulos" (?BROWSEARTICULOS, -2), separator, "Exit" (?EXIT, -3)
+// "Exit" carries the standard close action, so choosing it closes the frame.
+inline constexpr int kMainMenuArticulos = -1;
+inline constexpr int kMainBrowseArticulos = -2;
+inline constexpr int kMainExit = -3;
+
+// The frame's caption: the program's name and the date it was built.
+std::string MainWindowCaption();
+
+// The definition, built anew on each call. Thread: any.
+WindowDefinition MainWindow();
+
+}  // namespace kv
