@@ -79,7 +79,7 @@ TEST(EventHub, ThreadsPostToEachOtherAndNotifyWithParameters) {
   ThreadProcedure poster([&] {
     senderNumber = CurrentThread();
     ASSERT_TRUE(PostToThread(receiverNumber, 1200));
-    ASSERT_TRUE(Notify(receiverNumber, 77, 12345));
+    ASSERT_TRUE(NotifyThread(receiverNumber, 77, 12345));
   });
   poster.Join();
   receiver.Join();
