@@ -135,9 +135,25 @@ class TestProcedure : public WindowManager {
              std::to_string(p));
     return WindowManager::TakeNotify(code, thread, p);
   }
+  ResultLevel InsertAction() override {
+    log_.Add("InsertAction");
+    return WindowManager::InsertAction();
+  }
   ResultLevel ChangeAction() override {
     log_.Add("ChangeAction");
     return WindowManager::ChangeAction();
+  }
+  ResultLevel DeleteAction() override {
+    log_.Add("DeleteAction");
+    return WindowManager::DeleteAction();
+  }
+  ResultLevel SaveOnChangeAction() override {
+    log_.Add("SaveOnChangeAction");
+    return WindowManager::SaveOnChangeAction();
+  }
+  ResultLevel SaveOnInsertAction() override {
+    log_.Add("SaveOnInsertAction");
+    return WindowManager::SaveOnInsertAction();
   }
   void Reset(std::uint8_t force) override {
     log_.Add("Reset");

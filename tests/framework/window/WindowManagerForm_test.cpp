@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/framework/window/WindowManagerFixture.h"
+
+namespace kv {
+namespace {
+
+using test::CallLog;
+using test::LoggingComponent;
+using test::RunningProcedure;
+using test::Settle;
+using test::TestProcedure;
+
+using Lines = std::vector<std::string>;
+
+// The completed event runs the action of the current request; the save button turns the
+// request into SaveRecord and completes, except on a view form, where it does nothing.
+TEST(WindowManagerForm, OkAndSaveButtonsCompleteWithTheActionOfTheRequest) {
+  struct Case {
+    const char* name;
+    RequestCode request;
+    int press;
+    Lines actions;
+    RequestCode requestAfter;
+  };
+  const int ok = TestProcedure::kOk;
+  const int save = TestProcedure::kCancel;  // the second button serves as save-and-stay
+  const Case cases[] = {
+      {"OK on insert", InsertRecord, ok, {"InsertAction"}, InsertRecord},
+      {"OK on change", ChangeRecord, ok, {"ChangeAction"}, ChangeRecord},
+      {"OK on delete", DeleteRecord, ok, {"DeleteAction"}, DeleteRecord},
+      {"OK on view: completed twice, no action", ViewRecord, ok, {}, ViewRecord},
+      {"save on insert", InsertRecord, save, {"SaveOnInsertAction"}, SaveRecord},
+      {"save on change", ChangeRecord, save, {"SaveOnChangeAction"}, SaveRecord},
+      {"save on view does nothing", ViewRecord, save, {}, ViewRecord},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CallLog log;
+    RunningProcedure p(
+        log,
+        [](TestProcedure& w) {
+          w.OKCONTROL = TestProcedure::kOk;
+          w.SAVECONTROL = TestProcedure::kCancel;
+        },
+        c.request);
+    ASSERT_TRUE(Settle());
+    log.Clear();
+    ASSERT_EQ(Press(p.Win().Id(), c.press), InputStatus::kOk);
+    ASSERT_TRUE(Settle());
+    Lines actions;
+    int completed = 0;
+    for (const std::string& e : log.Entries()) {
+      if (e.find("Action") != std::string::npos) actions.push_back(e);
+      if (e == "TakeWindowEvent " + EventName(kEventCompleted)) ++completed;
+    }
+    EXPECT_EQ(actions, c.actions);
+    if (c.request == ViewRecord && c.press == ok) {
+      EXPECT_EQ(completed, 2);
+    }
+    EXPECT_EQ(p.procedure.REQUEST, c.requestAfter);
+    if (c.requestAfter == SaveRecord) {
+      EXPECT_EQ(p.procedure.BEFORESAVEREQUEST, c.request);
+    }
+    EXPECT_TRUE(p.Win().IsOpen()) << "the base actions write nothing and close nothing";
+    ASSERT_EQ(CloseBox(p.Win().Id()), InputStatus::kOk);
+    p.Join();
+  }
+}
+
+// Losing the focus with RESETONGAINFOCUS owes a forced reset, paid when the focus returns.
+TEST(WindowManagerForm, FocusRegainedResetsAndForcesItAfterALossWhenAsked) {
+  struct Case {
+    const char* name;
+    std::uint8_t resetOnGainFocus;
+    const char* reset;
+  };
+  const Case cases[] = {{"reset on gain focus", 1, "A.Reset(1)"}, {"plain", 0, "A.Reset(0)"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CallLog log;
+    LoggingComponent a("A", log);
+    RunningProcedure p(log, [&](TestProcedure& w) {
+      w.AddItem(a);
+      w.RESETONGAINFOCUS = c.resetOnGainFocus;
+    });
+    ASSERT_TRUE(Settle());
+    log.Clear();
+    ASSERT_TRUE(p.Win().Post(kEventFocusLost));
+    ASSERT_TRUE(p.Win().Post(kEventFocusGained));
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(log.Count(c.reset), 1);
+    EXPECT_EQ(log.Count("Reset"), 1);
+    EXPECT_EQ(p.procedure.FORCEDRESET, 0) << "the owed reset was paid";
+    ASSERT_EQ(CloseBox(p.Win().Id()), InputStatus::kOk);
+    p.Join();
+  }
+}
+
+// A window opened with an owner is owned by it; Kill leaves the window open for the Kill
+// override, and Run closes it afterwards.
+TEST(WindowManagerForm, OpenWithAnOwnerAndCloseAfterKill) {
+  WindowDefinition ownerDef("Owner");
+  CallLog log;
+  WindowId ownerId = 0;
+  bool openDuringKill = false;
+  struct Owned : TestProcedure {
+    using TestProcedure::TestProcedure;
+    ResultLevel Kill() override {
+      ResultLevel r = TestProcedure::Kill();
+      *openDuringKill = MYWINDOW.IsOpen();
+      return r;
+    }
+    bool* openDuringKill = nullptr;
+  };
+  test::ThreadProcedure thread([&] {
+    Window owner = Window::Open(ownerDef);
+    ownerId = owner.Id();
+    Owned w(log);
+    w.openDuringKill = &openDuringKill;
+    w.setUp = [owner](TestProcedure& m) { m.OWNERWINDOW = owner; };
+    w.afterOpen = [&log](TestProcedure& m) {
+      log.Add("owner " + std::to_string(m.MYWINDOW.Snapshot().owner));
+      m.SetResponse(RequestCompleted);
+    };
+    EXPECT_EQ(w.Run(), RequestCompleted);
+    EXPECT_FALSE(w.MYWINDOW.IsOpen());
+    owner.Close();
+  });
+  thread.Join();
+  EXPECT_EQ(log.Count("owner " + std::to_string(ownerId)), 1);
+  EXPECT_TRUE(openDuringKill);
+}
+
+}  // namespace
+}  // namespace kv
