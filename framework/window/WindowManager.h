@@ -53,6 +53,9 @@ class WindowTranslator;
 //   };
 //   MainWindow procedure; GlobalResponse = procedure.Run();
 //
+// A procedure that overrides one of the two Run operations (a list overrides Run(number,
+// request) to run its form) says `using WindowManager::Run;` to keep the other one visible.
+//
 // Result protocol of Init, Kill and the Take operations (ResultLevel): Benign goes on with the
 // default processing; Notify means handled (the event loop skips its default processing);
 // Fatal leaves the event loop; other levels are passed through like Benign.

@@ -51,6 +51,9 @@ void DefaultProcessing(Window& window, const Event& event) {
 }  // namespace
 
 void RunEventLoop(Window window, const LoopHandler& handler) {
+  // A loop may run inside a handler of another loop on the same thread (a form run from a
+  // list's event); when it ends, the outer handler still reads its own event.
+  const Event outer = tCurrentEvent;
   while (window.IsOpen()) {
     Event event = NextEvent(window);
     if (event.code == 0) continue;  // a wake-up after the window was closed elsewhere
@@ -71,12 +74,12 @@ void RunEventLoop(Window window, const LoopHandler& handler) {
     }
     LoopAnswer answer = consumed ? LoopAnswer::kConsumed : handler(event);
     if (answer == LoopAnswer::kLeave) {
-      tCurrentEvent = Event{};
+      tCurrentEvent = outer;
       return;
     }
     if (answer == LoopAnswer::kDefault) DefaultProcessing(window, event);
   }
-  tCurrentEvent = Event{};
+  tCurrentEvent = outer;
 }
 
 const Event& CurrentEvent() {

@@ -34,8 +34,9 @@ using LoopHandler = std::function<LoopAnswer(const Event& event)>;
 // handler answers kLeave. Returns at once for a window that is not open.
 void RunEventLoop(Window window, const LoopHandler& handler);
 
-// The event being handled on the calling thread (code 0 outside a loop). Thread: any
-// logical thread, about its own loop.
+// The event being handled on the calling thread (code 0 outside a loop; after a nested loop
+// ends, the event of the loop around it again). Thread: any logical thread, about its own
+// loop.
 const Event& CurrentEvent();
 
 // The pending key code of the calling thread: the key of the last event that carried one.

@@ -137,3 +137,55 @@ TEST(WindowManagerForm, OpenWithAnOwnerAndCloseAfterKill) {
 
 }  // namespace
 }  // namespace kv
+
+namespace kv {
+namespace {
+
+// A child procedure run from a handler (a list running its form for the highlighted record)
+// runs its own loop on the same thread; afterwards the parent still handles its own event, and
+// the parent's buttons still work.
+TEST(WindowManagerForm, ChildProcedureRunFromAHandlerLeavesTheParentsEventIntact) {
+  struct Parent : test::TestProcedure {
+    using TestProcedure::TestProcedure;
+    using WindowManager::Run;
+    ResponseCode Run(std::uint16_t number, RequestCode request) override {
+      test::CallLog ownLog;
+      test::TestProcedure child(ownLog);
+      child.REQUEST = request;
+      child.afterOpen = [](test::TestProcedure& w) { w.SetResponse(RequestCompleted); };
+      ResponseCode r = child.Run();
+      childLog.Add("child " + std::to_string(number) + " answered " + std::to_string(r));
+      return r;
+    }
+    ResultLevel TakeAccepted() override {
+      if (CurrentEvent().control == kOk) {
+        Run(1, ChangeRecord);
+        childLog.Add("after child: control " + std::to_string(CurrentEvent().control));
+      }
+      return TestProcedure::TakeAccepted();
+    }
+    test::CallLog childLog;
+  };
+  test::CallLog log;
+  std::atomic<WindowId> id{0};
+  std::atomic<int> response{0};
+  test::ThreadProcedure thread([&] {
+    Parent p(log);
+    p.setUp = [](test::TestProcedure& w) {
+      w.AddItem(test::TestProcedure::kCancel, RequestCancelled);
+    };
+    p.afterOpen = [&id](test::TestProcedure& w) { id = w.MYWINDOW.Id(); };
+    response = p.Run();
+    EXPECT_EQ(p.childLog.Entries(),
+              (std::vector<std::string>{"child 1 answered 1", "after child: control 2"}));
+  });
+  ASSERT_TRUE(test::Settle());
+  ASSERT_EQ(Press(id, test::TestProcedure::kOk), InputStatus::kOk);
+  ASSERT_TRUE(test::Settle());
+  ASSERT_EQ(Press(id, test::TestProcedure::kCancel), InputStatus::kOk);
+  thread.Join();
+  EXPECT_EQ(response.load(), RequestCancelled);
+}
+
+}  // namespace
+}  // namespace kv
