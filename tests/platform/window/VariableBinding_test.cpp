@@ -9,7 +9,6 @@
 #include "platform/values/FixedText.h"
 #include "platform/values/Numbers.h"
 #include "platform/window/EventLoop.h"
-#include "platform/window/ModelWindowPlacement.h"
 #include "platform/window/UserInput.h"
 #include "platform/window/Window.h"
 #include "tests/support/ThreadProcedure.h"
@@ -101,21 +100,8 @@ TEST(VariableBinding, WindowUpdateCopiesBackAndRejectsThroughEvents) {
     std::lock_guard lock(m);
     EXPECT_EQ(rejected, std::vector<int>{3});
   }
-  // The placement of the window as the settings-file manager sees it.
-  ModelWindowPlacement placement(w);
-  placement.SetPosition(40, WindowPlacement::kPlacementNotSet);
-  placement.SetSize(WindowPlacement::kPlacementNotSet, 150);
-  EXPECT_EQ(placement.PositionX(), 40);
-  EXPECT_EQ(placement.PositionY(), 0);
-  EXPECT_EQ(placement.Width(), 300);
-  EXPECT_EQ(placement.Height(), 150);
-  placement.SetMaximized(true);
-  EXPECT_TRUE(placement.IsMaximized());
-  placement.SetMinimized(true);
-  EXPECT_FALSE(placement.IsMaximized()) << "minimising leaves the maximised state";
   ASSERT_EQ(CloseBox(id), InputStatus::kOk);
   proc.Join();
-  EXPECT_EQ(placement.Width(), 0) << "a closed window reads zero";
 }
 
 }  // namespace
