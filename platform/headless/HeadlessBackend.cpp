@@ -22,6 +22,7 @@ void HeadlessBackend::Quit(int exitCode) {
   quit_ = true;
   quitCode_ = exitCode;
   quitChanged_.notify_all();
+  EventHub::Instance().WakeWaiters();
   // Threads still waiting for an answer give up (their requests answer 0).
   for (const ShownModal& s : shown_) {
     if (!s.answered) EventHub::Instance().WakeIdle(s.thread);
@@ -98,7 +99,7 @@ std::vector<HeadlessBackend::ShownModal> HeadlessBackend::ShownModals() {
 }
 
 bool HeadlessBackend::WaitSettled(std::chrono::milliseconds timeout) {
-  return EventHub::Instance().WaitSettled(timeout);
+  return EventHub::Instance().WaitSettledOr(timeout, [this] { return quit_; });
 }
 
 int HeadlessBackend::Ask(ShownModal shown) {

@@ -68,7 +68,8 @@ class HeadlessBackend final : public Backend, private ModalServices {
   // Every request shown so far, oldest first.
   std::vector<ShownModal> ShownModals();
 
-  // Waits for the settled state (EventHub::WaitSettled). True when settled in time.
+  // Waits for the settled state, or for Quit (a program that ended is settled too). True when
+  // either came in time.
   bool WaitSettled(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
  private:

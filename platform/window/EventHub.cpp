@@ -171,6 +171,15 @@ bool EventHub::WaitSettled(std::chrono::milliseconds timeout) {
   return settledChanged_.wait_for(lock, timeout, [this] { return SettledLocked(); });
 }
 
+bool EventHub::WaitSettledOr(std::chrono::milliseconds timeout, const std::function<bool()>& done) {
+  std::unique_lock lock(mutex_);
+  return settledChanged_.wait_for(lock, timeout, [&] { return done() || SettledLocked(); });
+}
+
+void EventHub::WakeWaiters() {
+  settledChanged_.notify_all();
+}
+
 std::set<int> EventHub::ThreadsInModalWait() {
   std::lock_guard lock(mutex_);
   std::set<int> out;

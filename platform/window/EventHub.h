@@ -81,6 +81,10 @@ class EventHub {
   // that is not a live logical thread (the backend's main thread, a test's own thread), since
   // a waiting logical thread could never count as blocked.
   bool WaitSettled(std::chrono::milliseconds timeout);
+  // As WaitSettled, but also returns (true) as soon as `done` holds; `done` is evaluated with
+  // Lock() held, and whoever makes it true calls WakeWaiters while holding Lock().
+  bool WaitSettledOr(std::chrono::milliseconds timeout, const std::function<bool()>& done);
+  void WakeWaiters();  // requires Lock() held
 
   // Number of threads currently blocked in a modal wait, and their thread numbers.
   std::set<int> ThreadsInModalWait();
