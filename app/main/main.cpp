@@ -1,13 +1,20 @@
 // The program's entry: chooses the backend and runs the program on it.
 //
 //   korvandel                 the desktop program (needs the desktop backend)
-//   korvandel --script FILE   a scripted session on the headless backend
+//   korvandel --script FILE   a scripted session on the headless backend: the script drives
+//                             the program as a user would (platform/script/Script.h gives the
+//                             language); the exit code is 0 when the script passed, 1 when it
+//                             failed and 2 when it could not be read
 //
-// Neither the desktop backend nor the script runner is part of the build yet; until they are,
-// the entry says so and ends with exit code 2 instead of pretending to run. The program itself
-// (app/Program.h, RunKorvandel) runs on any backend; the tests drive it on the headless one.
+// The desktop backend is not part of the build yet; until it is, starting the program without
+// a script says so and ends with exit code 2 instead of pretending to run.
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
+
+#include "app/Program.h"
+#include "platform/headless/HeadlessScriptDriver.h"
+#include "platform/thread/LogicalThread.h"
 
 namespace {
 
@@ -16,17 +23,25 @@ int Usage() {
   return 2;
 }
 
-int NotBuilt(const char* what) {
-  std::fprintf(stderr, "korvandel: %s is not built yet; nothing was run.\n", what);
-  return 2;
+// Ends the process with `code`. Logical threads the program left running (a products list
+// still open when the frame closed) are not waited for: their fate is the platform's, and the
+// process-wide objects must not be torn down under them.
+[[noreturn]] void Exit(int code) {
+  std::fflush(nullptr);
+  if (kv::LiveThreadCount() > 0) std::_Exit(code);
+  std::exit(code);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 1) return NotBuilt("the desktop backend");
   if (argc == 3 && std::string_view(argv[1]) == "--script") {
-    return NotBuilt("the script runner");
+    Exit(
+        kv::RunScriptFile(argv[2], [](kv::Backend& backend) { return kv::RunKorvandel(backend); }));
   }
-  return Usage();
+  if (argc != 1) return Usage();
+  std::fprintf(stderr,
+               "korvandel: the desktop backend is not built yet; nothing was run. "
+               "A scripted session runs with: korvandel --script FILE\n");
+  return 2;
 }

@@ -3,7 +3,6 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -22,6 +21,49 @@
 
 namespace kv::test {
 
+// Counts how often a file in a directory is replaced (a settings file is written by renaming a
+// new version over it) while the object lives. Reads the events when asked.
+class FileReplacements {
+ public:
+  FileReplacements(const std::string& directory, std::string name) : name_(std::move(name)) {
+    watch_ = ::inotify_init1(IN_NONBLOCK);
+    if (watch_ >= 0) ::inotify_add_watch(watch_, directory.c_str(), IN_MOVED_TO);
+  }
+  ~FileReplacements() {
+    if (watch_ >= 0) ::close(watch_);
+  }
+  FileReplacements(const FileReplacements&) = delete;
+  FileReplacements& operator=(const FileReplacements&) = delete;
+
+  bool Watching() const { return watch_ >= 0; }
+  // Replacements seen so far.
+  int Count() {
+    alignas(inotify_event) char buffer[8192];
+    for (;;) {
+      ssize_t n = watch_ >= 0 ? ::read(watch_, buffer, sizeof buffer) : -1;
+      if (n <= 0) break;
+      for (char* p = buffer; p < buffer + n;) {
+        auto* e = reinterpret_cast<inotify_event*>(p);
+        if ((e->mask & IN_MOVED_TO) != 0 && e->len > 0 && name_ == e->name) ++count_;
+        p += sizeof(inotify_event) + e->len;
+      }
+    }
+    return count_;
+  }
+
+ private:
+  std::string name_;
+  int watch_ = -1;
+  int count_ = 0;
+};
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
 // Runs the whole program in a child process on the headless backend, in a directory of its
 // own, with `session` driving it from the backend's thread (as a script would). The child
 // records every start-up step and every line `session` adds in "record.txt"; the parent reads
@@ -35,8 +77,7 @@ class ProgramSession {
 
   ProgramSession(const Session& session, const Prepare& prepare = {}) {
     const std::string dir = temp_.path();
-    watch_ = ::inotify_init1(IN_NONBLOCK);
-    if (watch_ >= 0) ::inotify_add_watch(watch_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    FileReplacements writes(dir, "Korvandel.INI");
     ChildProcess child([&]() -> int {
       if (::chdir(dir.c_str()) != 0) return 90;
       auto lines = std::make_shared<std::vector<std::string>>();
@@ -60,43 +101,17 @@ class ProgramSession {
     exitCode_ = child.Wait();
     std::ifstream in(dir + "/record.txt");
     for (std::string line; std::getline(in, line);) record_.push_back(line);
-    CountSettingsWrites();
-  }
-  ~ProgramSession() {
-    if (watch_ >= 0) ::close(watch_);
+    settingsWrites_ = writes.Watching() ? writes.Count() : -1;
   }
 
   int ExitCode() const { return exitCode_; }
   const std::vector<std::string>& Record() const { return record_; }
   // Times the settings file was replaced (each write renames a new version over it).
   int SettingsWrites() const { return settingsWrites_; }
-  std::string SettingsText() const {
-    std::ifstream in(temp_.File("Korvandel.INI"));
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string SettingsText() const { return ReadFile(temp_.File("Korvandel.INI")); }
 
  private:
-  void CountSettingsWrites() {
-    if (watch_ < 0) return;
-    alignas(inotify_event) char buffer[8192];
-    for (;;) {
-      ssize_t n = ::read(watch_, buffer, sizeof buffer);
-      if (n <= 0) break;
-      for (char* p = buffer; p < buffer + n;) {
-        auto* e = reinterpret_cast<inotify_event*>(p);
-        if ((e->mask & IN_MOVED_TO) != 0 && e->len > 0 &&
-            std::strcmp(e->name, "Korvandel.INI") == 0) {
-          ++settingsWrites_;
-        }
-        p += sizeof(inotify_event) + e->len;
-      }
-    }
-  }
-
   TempDirectory temp_;
-  int watch_ = -1;
   int exitCode_ = -1;
   int settingsWrites_ = 0;
   std::vector<std::string> record_;
