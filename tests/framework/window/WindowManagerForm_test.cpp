@@ -189,3 +189,56 @@ TEST(WindowManagerForm, ChildProcedureRunFromAHandlerLeavesTheParentsEventIntact
 
 }  // namespace
 }  // namespace kv
+
+namespace kv {
+namespace {
+
+// An accepted control reaches the toolbar's current target before the buttons: a target may
+// turn it into a navigation request, which a cancelling button then withdraws.
+TEST(WindowManagerForm, AcceptedControlGoesToTheToolbarFirst) {
+  struct Target : ToolbarTarget {
+    explicit Target(test::CallLog& l) : log(l) {}
+    ResultLevel DisplayButtons() override { return Benign; }
+    void TakeToolbar() override {}
+    std::uint8_t TryTakeToolbar() override { return 1; }
+    void TakeEvent(std::int32_t* request, WindowManager& w) override {
+      log.Add("target " + std::to_string(CurrentEvent().control) + " dead " +
+              std::to_string(w.DEAD));
+      *request = kToolbarDown;
+    }
+    test::CallLog& log;
+  };
+  struct Case {
+    const char* name;
+    ResponseCode response;
+    std::int32_t vcrAfter;
+  };
+  const Case cases[] = {{"cancelling button withdraws the request", RequestCancelled, 0},
+                        {"completing button keeps it", RequestCompleted, kToolbarDown}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::CallLog log;
+    ToolbarManager toolbar;
+    Target target(log);
+    std::int32_t vcr = 0;
+    test::RunningProcedure p(log, [&](test::TestProcedure& w) {
+      w.VCRREQUEST = &vcr;
+      w.AddItem(toolbar);
+      toolbar.AddTarget(1, &target);
+      w.AddItem(test::TestProcedure::kCancel, c.response);
+    });
+    ASSERT_TRUE(test::Settle());
+    log.Clear();
+    ASSERT_EQ(Press(p.Win().Id(), test::TestProcedure::kCancel), InputStatus::kOk);
+    p.Join();
+    std::vector<std::string> entries = log.Entries();
+    ASSERT_GE(entries.size(), 2u);
+    EXPECT_EQ(entries[0], "TakeAccepted 3");
+    EXPECT_EQ(entries[1], "target 3 dead 0");
+    EXPECT_EQ(vcr, c.vcrAfter);
+    EXPECT_EQ(p.procedure.response.load(), c.response);
+  }
+}
+
+}  // namespace
+}  // namespace kv
