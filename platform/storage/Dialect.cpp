@@ -81,6 +81,7 @@ class SqliteDialect final : public Dialect {
   std::string DecimalSelect(std::string_view col) const override {
     return "CAST(" + std::string(col) + " AS TEXT)";
   }
+  int MaxExactDecimalDigits() const override { return 15; }
   std::string LockTimeoutStatement(int seconds) const override {
     return "PRAGMA busy_timeout = " + std::to_string(std::max(0, seconds) * 1000);
   }

@@ -52,6 +52,11 @@ class Dialect {
   // How a decimal column is selected so that it reads as exact text.
   virtual std::string DecimalSelect(std::string_view quotedColumn) const = 0;
 
+  // Significant digits a decimal column keeps exactly. SQLite stores numbers with at most 15
+  // significant digits (as 64-bit floating point past the integer range), so the driver refuses
+  // to write a longer decimal there rather than let it be rounded.
+  virtual int MaxExactDecimalDigits() const { return 38; }
+
   // Statement that bounds lock waits of the current session/transaction to `seconds`, or empty.
   virtual std::string LockTimeoutStatement(int seconds) const = 0;
 

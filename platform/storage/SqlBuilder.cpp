@@ -5,6 +5,31 @@
 
 namespace kv {
 
+namespace {
+
+std::string Folded(std::string s) {
+  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+void MakeColumnNamesUnique(std::vector<ColumnDesc>* columns) {
+  std::vector<std::string> taken;
+  auto isTaken = [&](const std::string& n) {
+    return std::find(taken.begin(), taken.end(), Folded(n)) != taken.end();
+  };
+  for (size_t f = 0; f < columns->size(); ++f) {
+    ColumnDesc& c = (*columns)[f];
+    if (isTaken(c.name)) {
+      size_t colon = c.label.find(':');
+      std::string own = colon == std::string::npos ? c.label : c.label.substr(colon + 1);
+      c.name = !own.empty() && !isTaken(own) ? own : own + "_" + std::to_string(f + 1);
+    }
+    taken.push_back(Folded(c.name));
+  }
+}
+
 int SqlBuilder::IdentityKey() const {
   for (size_t k = 0; k < shape_.keys.size(); ++k)
     if (shape_.keys[k].primary && !shape_.keys[k].components.empty()) return int(k) + 1;

@@ -17,6 +17,13 @@ struct TableShape {
   std::vector<KeyDecl> keys;
 };
 
+// Makes the external column names of `columns` distinct, ignoring case (databases compare
+// unquoted names so): a name already taken by an earlier column is replaced by the field's own
+// name (its label without the prefix), and when that is taken too, by that name followed by
+// "_" and the field number (from 1). A declaration whose fields all name the same external
+// column would otherwise give a table that cannot be created.
+void MakeColumnNamesUnique(std::vector<ColumnDesc>* columns);
+
 // A statement: SQL text with "?" placeholders and the values to bind to them, in order. User
 // data only ever travels in `binds`.
 struct Statement {

@@ -34,6 +34,20 @@ std::string CanonicalDecimal(std::string_view text) {
   return out;
 }
 
+int SignificantDigits(std::string_view decimalText) {
+  std::string canon = CanonicalDecimal(decimalText);
+  int digits = 0;
+  bool leading = true;
+  for (char c : canon) {
+    if (c == '-' || c == '.') continue;
+    if (c < '0' || c > '9') return 0;
+    if (leading && c == '0') continue;
+    leading = false;
+    ++digits;
+  }
+  return digits == 0 ? 1 : digits;
+}
+
 std::string CanonicalText(const SqlValue& value) {
   switch (value.kind) {
     case SqlValue::Kind::kNull:

@@ -48,6 +48,10 @@ struct SqlValue {
 // too). Text that is not a decimal number is returned unchanged.
 std::string CanonicalDecimal(std::string_view text);
 
+// Number of significant digits of a decimal text (leading and trailing zeros do not count;
+// zero has one). 0 for text that is not a decimal number.
+int SignificantDigits(std::string_view decimalText);
+
 // The canonical text of a value as used in record positions: text clipped of trailing blanks,
 // decimals canonical, numbers in plain decimal form.
 std::string CanonicalText(const SqlValue& value);

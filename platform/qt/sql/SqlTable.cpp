@@ -46,6 +46,7 @@ SqlTable::SqlTable(const TableDecl& decl) : Table(decl) {
   const RecordLayout& layout = decl.Layout();
   shape_.name = decl.ExternalName().empty() ? decl.Label() : decl.ExternalName();
   for (int f = 0; f < layout.FieldCount(); ++f) shape_.columns.push_back(layout.Column(f));
+  MakeColumnNamesUnique(&shape_.columns);
   shape_.keys = decl.Keys();
 }
 
@@ -331,12 +332,27 @@ StorageError SqlTable::DoReget(int key, std::string_view position) {
   return {};
 }
 
+StorageError SqlTable::CheckStorable(const Dialect& dialect,
+                                     const std::vector<SqlValue>& row) const {
+  const int limit = dialect.MaxExactDecimalDigits();
+  for (size_t f = 0; f < row.size(); ++f) {
+    if (row[f].kind != SqlValue::Kind::kDecimal) continue;
+    if (SignificantDigits(row[f].text) > limit)
+      return StorageError::Of(kDriverError, "",
+                              shape_.columns[f].label + ": " + row[f].text + " has more than " +
+                                  std::to_string(limit) + " significant digits, which " +
+                                  std::string(dialect.Name()) + " cannot keep exactly");
+  }
+  return {};
+}
+
 StorageError SqlTable::DoAdd() {
   StorageError e;
   std::shared_ptr<SqlConnection> c = Conn(&e);
   if (!c) return e;
   SqlBuilder b(shape_, c->SqlDialect());
   std::vector<SqlValue> row = RowFromBuffer();
+  if (e = CheckStorable(c->SqlDialect(), row); !e.ok()) return e;
   cursor_.cache.clear();
   e = c->Exec(b.Insert(row));
   if (!e.ok()) return e;
@@ -353,6 +369,7 @@ StorageError SqlTable::DoPut(bool watched) {
   if (!c) return e;
   SqlBuilder b(shape_, c->SqlDialect());
   std::vector<SqlValue> row = RowFromBuffer();
+  if (e = CheckStorable(c->SqlDialect(), row); !e.ok()) return e;
   cursor_.cache.clear();
   int affected = 0;
   e = c->Exec(b.Update(row, lastRow_, watched), nullptr, nullptr, &affected);

@@ -72,6 +72,8 @@ class SqlTable final : public Table {
   void LoadRow(const std::vector<SqlValue>& row);
   std::vector<SqlValue> OrderValues(int key, const std::vector<SqlValue>& row) const;
   std::vector<ColumnDesc> OrderColumns(int key) const;
+  // kDriverError when a value of `row` cannot be stored exactly (decimal digits).
+  StorageError CheckStorable(const Dialect& dialect, const std::vector<SqlValue>& row) const;
   StorageError Select(const Statement& st, std::vector<std::vector<SqlValue>>* rows);
 
   TableShape shape_;

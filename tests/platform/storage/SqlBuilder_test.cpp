@@ -118,6 +118,19 @@ TEST(SqlBuilder, TableWithoutKeysOrdersAndIdentifiesByEveryColumn) {
             "IS CAST(? AS DECIMAL(11,2)) AND \"PROVIDERID\" IS ?");
 }
 
+TEST(SqlBuilder, RepeatedExternalColumnNamesBecomeDistinct) {
+  std::vector<ColumnDesc> cols;
+  for (int i = 1; i <= 4; ++i)
+    cols.push_back({"Field01", "SQL:FIELD0" + std::to_string(i), ColumnType::kText, 255});
+  cols.push_back({"field02", "SQL:FIELD02", ColumnType::kText, 10});
+  cols.push_back({"Other", "NOPREFIX", ColumnType::kText, 10});
+  MakeColumnNamesUnique(&cols);
+  std::vector<std::string> names;
+  for (const ColumnDesc& c : cols) names.push_back(c.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Field01", "FIELD02", "FIELD03", "FIELD04",
+                                             "FIELD02_5", "Other"}));
+}
+
 struct MapCase {
   DatabaseKind kind;
   const char* code;

@@ -18,7 +18,7 @@ namespace kv::testing {
 struct ItemRecord {
   String<20> CODE;
   String<50> DESCRIPTION;
-  Decimal<15, 2> PRICE;
+  Decimal<20, 2> PRICE;
   Long PROVIDER;
 };
 

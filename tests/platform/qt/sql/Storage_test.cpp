@@ -246,6 +246,7 @@ TEST_P(StorageSuite, HostileTextAndExactDecimalsRoundTrip) {
       {"m\xC3\xA9", "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80", "0"},
       {"cut", cut, "9999999999999.99"},
       {"%|", "100% | pipe", "-9999999999999.99"},
+      {"tiny", "smallest step", "0.01"},
   };
   for (const Case& c : cases)
     ASSERT_EQ(AddItem(c.code, c.desc, c.price, 1), kNoError)
@@ -356,8 +357,104 @@ TEST_P(StorageSuite, UserWhoMayOnlyReadIsDeniedWriteOpensButMayRead) {
   (void)ExecDirect(GetParam(), "DROP ROLE " + Reader());
 }
 
+TEST_P(StorageSuite, DecimalsPastWhatTheDatabaseKeepsAreRefusedNotRounded) {
+  OpenCreated();
+  const char* wide = "123456789012345678.91";  // 20 significant digits
+  ErrorCode added = AddItem("W", "wide", wide, 1);
+  if (GetParam().name.rfind("sqlite", 0) == 0) {
+    EXPECT_EQ(added, kDriverError);
+    EXPECT_NE(LastError().driverText.find("ITM:PRICE"), std::string::npos)
+        << LastError().driverText;
+    EXPECT_EQ(ReadAll(1, true), std::vector<std::string>{}) << "nothing half-written";
+    return;
+  }
+  ASSERT_EQ(added, kNoError) << LastError().driverText;
+  ItemLayout().Clear(T().Record());
+  R().CODE = "W";
+  ASSERT_EQ(T().Get(1), kNoError);
+  EXPECT_EQ(R().PRICE.Get().ToText(), wide);
+  R().DESCRIPTION = "still wide";
+  EXPECT_EQ(T().Put(), kNoError) << "change detection compares the exact value";
+}
+
+TEST_P(StorageSuite, SharedDeclarationServesEveryThreadAndThreadedOnesEndWithTheirThread) {
+  OpenCreated();
+  ASSERT_EQ(AddItem("SH", "shared", "1", 1), kNoError);
+  TableDecl shared("Items", Items(), kSqlDriver, ItemLayout(), /*threaded=*/false);
+  shared.SetOwnerText(owner_);
+  shared.AddKey({"ITM:PK_Code", "", {{0, true}}, false, false, true});
+  EXPECT_EQ(shared.Instance().Property(kPropThreaded), "0");
+  ASSERT_EQ(shared.Instance().Open(), kNoError) << LastError().driverText;
+
+  struct EndWatcher : FileCallback {
+    int ends = 0;
+    bool BeforeOperation(const OperationInfo& i) override {
+      if (i.operation == kOpEndOfUse) ++ends;
+      return true;
+    }
+    bool AfterOperation(const OperationInfo&) override { return true; }
+  } watcher;
+  Table* sharedSeen = nullptr;
+  Table* threadedSeen = nullptr;
+  std::string readCode;
+  std::thread worker([&] {
+    sharedSeen = &shared.Instance();
+    // The shared instance works on this thread through this thread's own connection.
+    sharedSeen->RecordAs<ItemRecord>().CODE = "SH";
+    if (sharedSeen->Get(1) == kNoError)
+      readCode = sharedSeen->RecordAs<ItemRecord>().CODE.Clipped();
+    threadedSeen = &decl_->Instance();
+    threadedSeen->AddCallback(&watcher);
+    EXPECT_EQ(threadedSeen->Open(), kNoError);
+  });
+  worker.join();
+  EXPECT_EQ(sharedSeen, &shared.Instance());
+  EXPECT_NE(threadedSeen, &T());
+  EXPECT_EQ(readCode, "SH");
+  EXPECT_EQ(watcher.ends, 1) << "the thread's instance told its callbacks that its use ended";
+  EXPECT_EQ(shared.Instance().Close(), kNoError);
+}
+
+TEST_P(StorageSuite, OneConnectionPerOwnerPerThread) {
+  StorageError e;
+  auto a = ConnectionFor(owner_, &e);
+  ASSERT_TRUE(a) << e.driverText;
+  EXPECT_EQ(ConnectionFor(owner_, &e), a);
+  std::shared_ptr<SqlConnection> other;
+  std::thread([&] { other = ConnectionFor(owner_, &e); }).join();
+  ASSERT_TRUE(other);
+  EXPECT_NE(other, a);
+}
+
+TEST_P(StorageSuite, RefusedLoginIsADriverErrorWithTheDriversText) {
+  if (GetParam().name.rfind("postgres", 0) != 0) GTEST_SKIP() << "no login with SQLite";
+  auto wrong = MakeDecl(OwnerFor(GetParam(), "nobody_here", "wrong"));
+  EXPECT_EQ(wrong->Instance().Open(), kDriverError);
+  EXPECT_FALSE(LastError().driverText.empty());
+  EXPECT_FALSE(wrong->Instance().IsOpen());
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, StorageSuite, ::testing::ValuesIn(AllBackends()),
                          [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace kv::testing
+
+namespace kv::testing {
+namespace {
+
+// The SQL Server path end to end as far as this machine allows: the owner string becomes an
+// ODBC connection string that the installed driver accepts and tries; with no server listening
+// the open fails as a driver error carrying the driver's own text.
+TEST(SqlServerOwner, UnreachableServerIsADriverErrorWithTheDriversText) {
+  TableDecl decl("Products", "Products", kSqlDriver, ItemLayout());
+  decl.SetOwnerText("\"127.0.0.1,9\",Shop,sa,pa,ss");
+  EXPECT_EQ(decl.Instance().Open(), kDriverError);
+  EXPECT_FALSE(LastError().driverText.empty());
+  decl.SetOwnerText("\"127.0.0.1,9\",Shop;Driver={x},sa,pw");
+  EXPECT_EQ(decl.Instance().Open(), kDriverError);
+  EXPECT_NE(LastError().driverText.find("database"), std::string::npos) << LastError().driverText;
+}
 
 }  // namespace
 }  // namespace kv::testing
