@@ -37,6 +37,26 @@ inline constexpr int kPropDriver = 8;    // read: the driver's name
 inline constexpr int kPropDriverFirst = 0x7000;
 inline constexpr int kPropDriverLast = 0x7FFF;
 
+// How the data-access layer uses a table (the file manager's runtime calls):
+//   declare      TableDecl decl("Products", "Products", kSqlDriver, layout); decl.AddKey(...);
+//                decl.SetOwner([] { return ConnectionOwner(); });   // read at each Open
+//   the file     Table& t = decl.Instance();   // this thread's instance; InstanceId() identity
+//   open         t.Open(mode) -> 0 / 2 / 5 / 52 ...; t.Create(); t.BuildKeys(); t.Close();
+//                t.Send("Recover=10"); t.Property(kPropThreaded) == "1" picks the opener
+//   add / put    t.Add() (40 duplicate -> t.Reget(0, "") then t.Duplicates(k) finds the key);
+//                t.Put() (89 -> t.Watch(); t.Reget(0, position) brings the other version)
+//   delete       t.Delete()
+//   reads        t.SetKey(k); t.Next() / t.Previous() (33 at the end); t.Get(k);
+//                t.SetKeyValues(k) positions at the buffer's key values (numbering: set the
+//                numbered component high, SetKeyValues, Previous)
+//   positions    t.Position(k) / t.Reget(k, text) / t.ResetTo(k, text) (k = primary key or 0)
+//   states       t.SaveState() / t.RestoreState(id) / t.FreeState(id)
+//   prefetch     t.SetProperty(kPropPrefetch, "20")
+//   callbacks    t.AddCallback(manager) / t.RemoveCallback(manager)
+//   errors       every call leaves LastError() (platform/RuntimeError.h) set
+// Program main and test programs using SQL tables call RegisterSqlDrivers() first
+// (platform/storage/DriverRegistry.h).
+//
 // One instance of a declared table: its record buffer, null flags, position, open state and the
 // operations the runtime offers on it. Created by the driver registry for a TableDecl (use
 // TableDecl::Instance()); each driver derives from it.

@@ -29,13 +29,6 @@ class SqlTable final : public Table {
   StorageError CommitPart() override;
   StorageError RollbackPart() override;
 
-  // Position text for the order values `values` of `key` (used by Position; exposed for views).
-  static std::string EncodePosition(const std::vector<SqlValue>& values);
-  // Decodes a position into values typed by `columns` (one per order part); false when the text
-  // is not a position of that shape.
-  static bool DecodePosition(std::string_view text, const std::vector<ColumnDesc>& columns,
-                             std::vector<SqlValue>* values);
-
  private:
   enum class Mode { kStart, kValues, kAfterRow };
   struct Cursor {

@@ -30,6 +30,13 @@ const std::filesystem::path& WorkDir() {
     char* made = ::mkdtemp(tmpl.data());
     std::filesystem::path p = made ? made : std::filesystem::temp_directory_path();
     std::filesystem::current_path(p);
+    if (made) {
+      static std::string toRemove = p.string();
+      std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(toRemove, ec);
+      });
+    }
     return p;
   }();
   return dir;
