@@ -109,8 +109,9 @@ class PostgresDialect final : public Dialect {
   std::string QuoteIdentifier(std::string_view n) const override { return QuoteWith(n, '"', '"'); }
   std::string TypeName(const ColumnDesc& c) const override {
     switch (c.type) {
+      // Byte-order collation, so that the table's own indexes serve the keys' orders.
       case ColumnType::kText:
-        return "VARCHAR(" + Width(c) + ")";
+        return "VARCHAR(" + Width(c) + ") COLLATE \"C\"";
       case ColumnType::kInteger:
         return "INTEGER";
       case ColumnType::kDecimal:
@@ -125,6 +126,9 @@ class PostgresDialect final : public Dialect {
   std::string NullSafeEquals(std::string_view e, int* binds) const override {
     *binds = 1;
     return std::string(e) + " IS NOT DISTINCT FROM ?";
+  }
+  std::string ByteOrder(std::string_view expr) const override {
+    return std::string(expr) + " COLLATE \"C\"";
   }
   std::string DecimalSelect(std::string_view col) const override {
     return "CAST(" + std::string(col) + " AS TEXT)";

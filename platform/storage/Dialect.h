@@ -42,6 +42,12 @@ class Dialect {
     return "UPPER(" + std::string(expr) + ")";
   }
 
+  // `expr` (a text) ordered byte by byte, in code point order, as the runtime orders keys.
+  // PostgreSQL orders by the database's linguistic collation unless told otherwise; the others
+  // order by the column's collation (SQLite: binary; SQL Server: the server's, usually
+  // ignoring case, which is left as it is so that its indexes serve the order).
+  virtual std::string ByteOrder(std::string_view expr) const { return std::string(expr); }
+
   // The expression of an index component; SQL Server has no expression indexes (its usual
   // collations ignore case already), so a case-insensitive component stays the plain column.
   virtual std::string IndexComponent(std::string_view quotedColumn, bool noCase) const;

@@ -77,6 +77,11 @@ std::string SqlBuilder::ColumnExpr(int field, bool noCase) const {
   return noCase && c.type == ColumnType::kText ? dialect_.CaseFold(q) : q;
 }
 
+std::string SqlBuilder::OrderExpr(int field, bool noCase) const {
+  std::string e = ColumnExpr(field, noCase);
+  return shape_.columns[field].type == ColumnType::kText ? dialect_.ByteOrder(e) : e;
+}
+
 std::string SqlBuilder::Placeholder(int field, bool noCase) const {
   const ColumnDesc& c = shape_.columns[field];
   // Decimals travel as text; the cast makes every database take them as exact numbers.
@@ -112,7 +117,7 @@ Statement SqlBuilder::Keyset(int key, Direction direction, const std::vector<Sql
         st.binds.push_back(bound[j]);
       }
       bool greater = order[i].ascending == forward;
-      where += ColumnExpr(order[i].field, order[i].noCase) + (greater ? " > " : " < ") +
+      where += OrderExpr(order[i].field, order[i].noCase) + (greater ? " > " : " < ") +
                Placeholder(order[i].field, order[i].noCase) + ")";
       st.binds.push_back(bound[i]);
     }
@@ -132,7 +137,7 @@ Statement SqlBuilder::Keyset(int key, Direction direction, const std::vector<Sql
   for (size_t i = 0; i < order.size(); ++i) {
     if (i) st.sql += ", ";
     bool asc = order[i].ascending == forward;
-    st.sql += ColumnExpr(order[i].field, order[i].noCase) + (asc ? " ASC" : " DESC");
+    st.sql += OrderExpr(order[i].field, order[i].noCase) + (asc ? " ASC" : " DESC");
   }
   st.sql += dialect_.LimitClause(limit);
   return st;
@@ -152,7 +157,7 @@ Statement SqlBuilder::GetByKey(int key, const std::vector<SqlValue>& values) con
   std::vector<OrderPart> order = Order(key);
   for (size_t i = 0; i < order.size(); ++i) {
     if (i) st.sql += ", ";
-    st.sql += ColumnExpr(order[i].field, order[i].noCase) + (order[i].ascending ? " ASC" : " DESC");
+    st.sql += OrderExpr(order[i].field, order[i].noCase) + (order[i].ascending ? " ASC" : " DESC");
   }
   st.sql += dialect_.LimitClause(1);
   return st;

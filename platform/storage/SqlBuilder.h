@@ -97,6 +97,8 @@ class SqlBuilder {
 
  private:
   std::string ColumnExpr(int field, bool noCase) const;
+  // ColumnExpr as used in orderings and range comparisons: text in byte order.
+  std::string OrderExpr(int field, bool noCase) const;
   std::string Placeholder(int field, bool noCase) const;
   void AppendNullSafe(std::string* sql, std::vector<SqlValue>* binds, int field,
                       const SqlValue& v) const;

@@ -64,10 +64,11 @@ TEST(SqlBuilder, KeysetConditionsFollowDirectionAndCaseFolding) {
       {DatabaseKind::kSqlite, 1, Direction::kBackward, true,
        "WHERE (\"PCODE\" < ?) OR (\"PCODE\" = ?)", "ORDER BY \"PCODE\" DESC LIMIT 3"},
       // Descending, case-insensitive key with the primary key as tie-breaker.
+      // PostgreSQL orders text in byte order whatever the database's collation.
       {DatabaseKind::kPostgres, 2, Direction::kForward, false,
-       "WHERE (UPPER(\"DESCRIPTION\") < UPPER(?)) OR (UPPER(\"DESCRIPTION\") = UPPER(?) AND "
-       "\"PCODE\" > ?)",
-       "ORDER BY UPPER(\"DESCRIPTION\") DESC, \"PCODE\" ASC LIMIT 3"},
+       "WHERE (UPPER(\"DESCRIPTION\") COLLATE \"C\" < UPPER(?)) OR (UPPER(\"DESCRIPTION\") = "
+       "UPPER(?) AND \"PCODE\" COLLATE \"C\" > ?)",
+       "ORDER BY UPPER(\"DESCRIPTION\") COLLATE \"C\" DESC, \"PCODE\" COLLATE \"C\" ASC LIMIT 3"},
       {DatabaseKind::kSqlServer, 2, Direction::kBackward, false,
        "WHERE (UPPER([DESCRIPTION]) > UPPER(?)) OR (UPPER([DESCRIPTION]) = UPPER(?) AND "
        "[PCODE] < ?)",
