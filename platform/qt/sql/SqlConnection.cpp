@@ -153,42 +153,45 @@ StorageError SqlConnection::Connect() {
 
 StorageError SqlConnection::Exec(const Statement& st, const std::vector<ColumnDesc>* columns,
                                  std::vector<std::vector<SqlValue>>* rows, int* affected) {
-  StorageError result;
-  {
-    QSqlQuery q(db_);
-    q.setForwardOnly(true);
-    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    // A statement without values (table and index definitions, which PostgreSQL cannot
-    // prepare) runs directly; it holds only quoted identifiers and numbers of our own.
-    bool ok = st.binds.empty() ? q.exec(Q(st.sql)) : q.prepare(Q(st.sql));
-    if (!ok) {
-      result = FromQt(q.lastError());
-    } else {
-      for (const SqlValue& v : st.binds) q.addBindValue(ToVariant(v));
-      if (!st.binds.empty() && !q.exec()) {
-        result = FromQt(q.lastError());
-      } else {
-        if (affected) *affected = q.numRowsAffected();
-        if (columns && rows) {
-          rows->clear();
-          while (q.next()) {
-            std::vector<SqlValue> row;
-            row.reserve(columns->size());
-            for (size_t i = 0; i < columns->size(); ++i)
-              row.push_back(FromVariant(q.value(int(i)), (*columns)[i]));
-            rows->push_back(std::move(row));
-          }
-          if (q.lastError().isValid()) result = FromQt(q.lastError());
-        }
-      }
-    }
-  }
+  QSqlQuery q(db_);
+  q.setForwardOnly(true);
+  q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+  StorageError result = Run(q, st, columns, rows, affected);
+  // Roll back first, while the failed statement still exists: PostgreSQL refuses even the
+  // release of a prepared statement inside an aborted transaction.
   if (!result.ok() && inTransaction_) {
     db_.rollback();
     inTransaction_ = false;
     rolledBackByError_ = true;
   }
   return result;
+}
+
+StorageError SqlConnection::Run(QSqlQuery& q, const Statement& st,
+                                const std::vector<ColumnDesc>* columns,
+                                std::vector<std::vector<SqlValue>>* rows, int* affected) {
+  // A statement without values (table and index definitions, which PostgreSQL cannot
+  // prepare) runs directly; it holds only quoted identifiers and numbers of our own.
+  if (st.binds.empty()) {
+    if (!q.exec(Q(st.sql))) return FromQt(q.lastError());
+  } else {
+    if (!q.prepare(Q(st.sql))) return FromQt(q.lastError());
+    for (const SqlValue& v : st.binds) q.addBindValue(ToVariant(v));
+    if (!q.exec()) return FromQt(q.lastError());
+  }
+  if (affected) *affected = q.numRowsAffected();
+  if (columns && rows) {
+    rows->clear();
+    while (q.next()) {
+      std::vector<SqlValue> row;
+      row.reserve(columns->size());
+      for (size_t i = 0; i < columns->size(); ++i)
+        row.push_back(FromVariant(q.value(int(i)), (*columns)[i]));
+      rows->push_back(std::move(row));
+    }
+    if (q.lastError().isValid()) return FromQt(q.lastError());
+  }
+  return {};
 }
 
 StorageError SqlConnection::Begin(int timeoutSeconds) {

@@ -66,6 +66,8 @@ class SqlConnection {
 
  private:
   StorageError FromQt(const class QSqlError& error) const;
+  StorageError Run(class QSqlQuery& q, const Statement& st, const std::vector<ColumnDesc>* columns,
+                   std::vector<std::vector<SqlValue>>* rows, int* affected);
 
   ConnectionTarget target_;
   std::string name_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "StorageFixture.h"
@@ -465,6 +466,53 @@ TEST_P(StorageSuite, ExistingTableWithLinguisticCollationStillReadsInByteOrder) 
   ASSERT_EQ(T().Next(), kNoError);
   ASSERT_EQ(T().Next(), kNoError);
   EXPECT_EQ(R().CODE.Clipped(), "_") << "the keyset condition follows the same order";
+}
+
+TEST_P(StorageSuite, LockWaitsInsideATransactionEndAtItsTimeOutAsRecordHeld) {
+  if (GetParam().name == "sqlite_odbc")
+    GTEST_SKIP() << "the SQLite ODBC driver waits by its own connection option, not the session's";
+  OpenCreated();
+  ASSERT_EQ(AddItem("L1", "locked", "1", 1), kNoError);
+  // This thread changes the record inside a transaction and keeps it open.
+  ASSERT_EQ(T().SetProperty(kPropEnrolled, "1"), kNoError);
+  ASSERT_EQ(BeginTransaction(1), kNoError) << LastError().driverText;
+  R().CODE = "L1";
+  ASSERT_EQ(T().Get(1), kNoError);
+  R().DESCRIPTION = "first station";
+  ASSERT_EQ(T().Put(), kNoError) << LastError().driverText;
+
+  ErrorCode otherResult = kNoError;
+  double waited = 0;
+  std::thread other([&] {
+    Table& t = decl_->Instance();
+    ASSERT_EQ(t.Open(), kNoError) << LastError().driverText;
+    ASSERT_EQ(t.SetProperty(kPropEnrolled, "1"), kNoError);
+    // SQLite takes its write lock at the first write, so both begin before either waits.
+    ASSERT_EQ(BeginTransaction(1), kNoError) << LastError().driverText;
+    auto& r = t.RecordAs<ItemRecord>();
+    ItemLayout().Clear(t.Record());
+    r.CODE = "L2";
+    r.DESCRIPTION = "second station";
+    auto start = std::chrono::steady_clock::now();
+    otherResult = t.Add();
+    if (otherResult == kNoError) {
+      r.CODE = "L1";
+      if (t.Get(1) == kNoError) {
+        r.DESCRIPTION = "second station";
+        otherResult = t.Put();
+      }
+    }
+    waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    (void)RollbackTransaction();
+    EXPECT_EQ(t.Close(), kNoError);
+  });
+  other.join();
+  EXPECT_EQ(otherResult, kRecordHeldError);
+  EXPECT_LT(waited, 4.0) << "the wait ends at the transaction's time-out (1 s)";
+  EXPECT_GE(waited, 0.5) << "the other station did wait for the lock";
+  ASSERT_EQ(CommitTransaction(), kNoError) << LastError().driverText;
+  ASSERT_EQ(T().Get(1), kNoError);
+  EXPECT_EQ(R().DESCRIPTION.Clipped(), "first station");
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, StorageSuite, ::testing::ValuesIn(AllBackends()),
