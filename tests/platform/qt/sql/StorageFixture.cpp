@@ -1,5 +1,7 @@
 #include "StorageFixture.h"
 
+#include "OdbcDrivers.h"
+
 #include <unistd.h>
 
 #include <QSqlDatabase>
@@ -111,11 +113,13 @@ bool PostgresRequired() {
 std::vector<Backend> AllBackends() {
   std::vector<Backend> out;
   out.push_back({"sqlite", true, ""});
-  out.push_back({"sqlite_odbc", QSqlDatabase::isDriverAvailable("QODBC"), "no QODBC driver"});
+  bool odbc = QSqlDatabase::isDriverAvailable("QODBC");
+  out.push_back({"sqlite_odbc", odbc && OdbcDriverInstalled("SQLite3"),
+                 "no QODBC driver or no SQLite ODBC driver"});
   bool pg = HavePostgres();
   out.push_back({"postgres", pg, "PGHOST/PGDATABASE not set"});
-  out.push_back({"postgres_odbc", pg && QSqlDatabase::isDriverAvailable("QODBC"),
-                 "PGHOST/PGDATABASE not set or no QODBC driver"});
+  out.push_back({"postgres_odbc", pg && odbc && OdbcDriverInstalled("PostgreSQL Unicode"),
+                 "PGHOST/PGDATABASE not set, or no QODBC or PostgreSQL ODBC driver"});
   return out;
 }
 

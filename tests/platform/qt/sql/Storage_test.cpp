@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "OdbcDrivers.h"
 #include "StorageFixture.h"
 #include "platform/qt/sql/SqlConnection.h"
 #include "platform/storage/LastError.h"
@@ -528,6 +529,7 @@ namespace {
 // ODBC connection string that the installed driver accepts and tries; with no server listening
 // the open fails as a driver error carrying the driver's own text.
 TEST(SqlServerOwner, UnreachableServerIsADriverErrorWithTheDriversText) {
+  if (!OdbcDriverInstalled("FreeTDS")) GTEST_SKIP() << "no FreeTDS ODBC driver";
   TableDecl decl("Products", "Products", kSqlDriver, ItemLayout());
   decl.SetOwnerText("\"127.0.0.1,9\",Shop,sa,pa,ss");
   EXPECT_EQ(decl.Instance().Open(), kDriverError);
