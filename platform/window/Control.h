@@ -76,6 +76,7 @@ struct Control {
   bool hidden = false;
   bool disabled = false;
   bool readOnly = false;
+  bool password = false;   // an entry that masks what is typed
   bool isDefault = false;  // the default button
   bool checked = false;    // check boxes and menu items
   std::string icon;

@@ -29,6 +29,16 @@ MenuEntry MakeEntry(std::string_view raw, int depth) {
   }
   if (i < raw.size() && raw[i] == '[') {
     std::size_t close = raw.find(']', i);
+    std::size_t end = close == std::string_view::npos ? raw.size() : close;
+    std::string_view block = raw.substr(i + 1, end - i - 1);
+    // The icon property: its number, then the name in brackets after a "~".
+    constexpr std::string_view kIconProperty = "31848(";
+    if (std::size_t at = block.find(kIconProperty); at != std::string_view::npos) {
+      std::size_t from = at + kIconProperty.size();
+      if (from < block.size() && block[from] == '~') ++from;
+      std::size_t to = block.find(')', from);
+      if (to != std::string_view::npos) e.icon = std::string(block.substr(from, to - from));
+    }
     i = close == std::string_view::npos ? raw.size() : close + 1;
   }
   e.text = std::string(raw.substr(i));

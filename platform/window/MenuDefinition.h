@@ -16,14 +16,15 @@ struct MenuEntry {
   bool unchecked = false;  // "-" before a text
   bool submenu = false;    // a title followed by deeper entries: not selectable
   int number = 0;          // the value the menu answers when it is chosen; 0 not selectable
+  std::string icon;        // icon named in the property block ("31848(~NAME)"), "" for none
 };
 
 // Parses a menu-definition string as the pop-up menu service takes it: entries separated by
 // "|", "{" opening and "}" closing a sub-menu after the entry before it, "-" alone a
 // separator, leading "~" (disabled), "+" (checked) and "-" (unchecked) marks, and an optional
-// property block "[...]" before the text. A leading "|" is allowed. Selectable entries (not
-// separators, not sub-menu titles) are numbered from 1 in order; a disabled entry keeps its
-// number but cannot be chosen. Thread: any.
+// property block "[...]" before the text, of which the icon property "31848(~NAME)" is kept. A
+// leading "|" is allowed. Selectable entries (not separators, not sub-menu titles) are numbered
+// from 1 in order; a disabled entry keeps its number but cannot be chosen. Thread: any.
 std::vector<MenuEntry> ParseMenuDefinition(std::string_view definition);
 
 // The number of the selectable, enabled entry whose text, with "&" hot-key marks removed,

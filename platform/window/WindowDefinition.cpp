@@ -199,6 +199,10 @@ WindowDefinition& WindowDefinition::ReadOnly(bool on) {
   Last().readOnly = on;
   return *this;
 }
+WindowDefinition& WindowDefinition::Password(bool on) {
+  Last().password = on;
+  return *this;
+}
 WindowDefinition& WindowDefinition::Default(bool on) {
   Last().isDefault = on;
   return *this;

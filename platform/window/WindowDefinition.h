@@ -69,6 +69,7 @@ class WindowDefinition {
   WindowDefinition& Hidden(bool on = true);
   WindowDefinition& Disabled(bool on = true);
   WindowDefinition& ReadOnly(bool on = true);
+  WindowDefinition& Password(bool on = true);  // the entry masks what is typed
   WindowDefinition& Default(bool on = true);
   WindowDefinition& Tip(std::string tip);
   WindowDefinition& ControlIcon(std::string icon);

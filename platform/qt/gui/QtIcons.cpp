@@ -1,0 +1,93 @@
+#include "platform/qt/gui/QtIcons.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPixmap>
+#include <utility>
+
+namespace kv {
+namespace {
+
+constexpr std::pair<const char*, const char*> kThemeNames[] = {
+    {"VIEW.ICO", "edit-find"},
+    {"INSERT.ICO", "list-add"},
+    {"CHANGE.ICO", "accessories-text-editor"},
+    {"DELETE.ICO", "edit-delete"},
+    {"CLOSE.ICO", "window-close"},
+    {"HELP.ICO", "help-browser"},
+    {"OK.ICO", "emblem-default"},
+    {"CANCEL.ICO", "process-stop"},
+    {"FRAME.ICO", "x-office-spreadsheet"},
+};
+
+QString Normalised(const std::string& name) {
+  QString n = QString::fromStdString(name).trimmed();
+  while (n.startsWith('~')) n.remove(0, 1);
+  return n;
+}
+
+// Makes sure a theme with the icons is searched: without a desktop session Qt knows no theme.
+void EnsureTheme() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  if (!QIcon::themeName().isEmpty() && QIcon::hasThemeIcon(QStringLiteral("edit-delete"))) return;
+  for (const char* theme : {"Adwaita", "gnome", "hicolor"}) {
+    QIcon::setThemeName(QString::fromLatin1(theme));
+    if (QIcon::hasThemeIcon(QStringLiteral("edit-delete"))) return;
+  }
+}
+
+QIcon Fallback(const QString& name) {
+  QString base = QFileInfo(name).completeBaseName();
+  QString letter = base.isEmpty() ? QStringLiteral("?") : base.left(1).toUpper();
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(QColor(70, 110, 170));
+  p.setPen(Qt::NoPen);
+  p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+  QFont f = p.font();
+  f.setBold(true);
+  f.setPixelSize(20);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, letter);
+  p.end();
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+QString ThemeIconName(const std::string& name) {
+  QString n = Normalised(name);
+  for (const auto& [program, theme] : kThemeNames) {
+    if (n.compare(QLatin1String(program), Qt::CaseInsensitive) == 0) {
+      return QString::fromLatin1(theme);
+    }
+  }
+  return {};
+}
+
+bool ThemeHasIcon(const std::string& name) {
+  EnsureTheme();
+  QString theme = ThemeIconName(name);
+  return !theme.isEmpty() && QIcon::hasThemeIcon(theme);
+}
+
+QIcon IconFor(const std::string& name) {
+  QString n = Normalised(name);
+  if (n.isEmpty()) return {};
+  EnsureTheme();
+  QString theme = ThemeIconName(name);
+  if (!theme.isEmpty() && QIcon::hasThemeIcon(theme)) return QIcon::fromTheme(theme);
+  if (QFileInfo(n).isFile()) {
+    QIcon fromFile(n);
+    if (!fromFile.isNull() && !fromFile.availableSizes().isEmpty()) return fromFile;
+  }
+  return Fallback(n);
+}
+
+}  // namespace kv

@@ -1,0 +1,407 @@
+#include "platform/qt/gui/QtWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <set>
+
+#include "platform/qt/gui/QtControl.h"
+#include "platform/qt/gui/QtIcons.h"
+#include "platform/qt/gui/QtSimpleControls.h"
+#include "platform/window/UserInput.h"
+
+namespace kv {
+namespace {
+
+bool IsMenuKind(ControlKind kind) {
+  return kind == ControlKind::kMenuBar || kind == ControlKind::kMenu ||
+         kind == ControlKind::kMenuItem || kind == ControlKind::kSeparator;
+}
+
+// Marks the widgets as being changed by the backend for the life of the guard.
+class SyncGuard {
+ public:
+  explicit SyncGuard(int& depth) : depth_(depth) { ++depth_; }
+  ~SyncGuard() { --depth_; }
+
+ private:
+  int& depth_;
+};
+
+}  // namespace
+
+QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
+    : id_(s.id), kind_(s.kind) {
+  SyncGuard guard(syncing_);
+  QFont font = WindowFont(s.font);
+  units_ = DialogUnits(font);
+  content_ = new QWidget;
+  content_->setFont(font);
+  content_->installEventFilter(this);
+  bool hasMenus = std::any_of(s.controls.begin(), s.controls.end(),
+                              [](const Control& c) { return IsMenuKind(c.kind); });
+  if (kind_ == WindowKind::kFrame) {
+    frame_ = new QMainWindow;
+    frame_->setFont(font);
+    area_ = new QMdiArea;
+    area_->setViewMode(QMdiArea::SubWindowView);
+    // Controls of the frame itself (rare) sit in a strip above the document area.
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(content_);
+    layout->addWidget(area_, 1);
+    frame_->setCentralWidget(central);
+    BuildMenus(s, frame_->menuBar());
+    body_ = central;
+    body_->installEventFilter(this);
+    int strip = 0;
+    for (const Control& c : s.controls) {
+      if (!IsMenuKind(c.kind)) strip = std::max(strip, units_.Y(c.rect.y + c.rect.height) + 2);
+    }
+    content_->setFixedHeight(strip);
+    top_ = frame_;
+  } else {
+    body_ = new QWidget;
+    body_->setFont(font);
+    auto* layout = new QVBoxLayout(body_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    if (hasMenus) {
+      auto* bar = new QMenuBar(body_);
+      layout->setMenuBar(bar);
+      BuildMenus(s, bar);
+    }
+    layout->addWidget(content_, 1);
+    if (kind_ == WindowKind::kFrameChild && frameArea != nullptr) {
+      sub_ = new QMdiSubWindow;
+      sub_->setWidget(body_);
+      frameArea->addSubWindow(sub_);
+      sub_->resize(400, 300);
+      if (sub_->layout()) sub_->layout()->activate();
+      decoration_ = sub_->size() - body_->size();
+      top_ = sub_;
+    } else {
+      if (owner != nullptr) {
+        body_->setParent(owner->window(), Qt::Dialog);
+      } else {
+        body_->setWindowFlags(Qt::Window);
+      }
+      top_ = body_;
+    }
+  }
+  top_->installEventFilter(this);
+  for (const Control& c : s.controls) {
+    if (!IsMenuKind(c.kind) && c.number != 0) AddControl(c);
+  }
+  // A prompt's mnemonic focuses the entry right after it.
+  for (auto& [number, view] : controls_) {
+    auto* prompt = dynamic_cast<QtPrompt*>(view.get());
+    auto next = controls_.find(number + 1);
+    if (prompt && next != controls_.end() && next->second->Kind() == ControlKind::kEntry) {
+      prompt->SetBuddy(next->second->Widget());
+    }
+  }
+  SyncWindow(s);
+  for (const Control& c : s.controls) {
+    if (c.number != 0) SyncControl(c.number, &c);
+  }
+  top_->show();
+  if (sub_ != nullptr) decoration_ = sub_->size() - body_->size();
+  ApplyGeometry(s);
+  ApplyState(s);
+}
+
+QtWindow::~QtWindow() {
+  closing_ = true;
+  controls_.clear();
+  if (sub_ != nullptr && sub_->mdiArea() != nullptr) sub_->mdiArea()->removeSubWindow(sub_);
+  delete top_.data();
+}
+
+QWidget* QtWindow::TopLevel() const {
+  return top_.data();
+}
+QWidget* QtWindow::Content() const {
+  return content_;
+}
+QMdiArea* QtWindow::DocumentArea() const {
+  return area_;
+}
+QWidget* QtWindow::ControlWidget(int number) const {
+  if (QtControl* view = ControlView(number)) return view->Widget();
+  return nullptr;
+}
+QAction* QtWindow::MenuAction(int number) const {
+  auto it = menuActions_.find(number);
+  return it == menuActions_.end() ? nullptr : it->second;
+}
+QtControl* QtWindow::ControlView(int number) const {
+  if (closing_) return nullptr;
+  auto it = controls_.find(number);
+  return it == controls_.end() ? nullptr : it->second.get();
+}
+
+void QtWindow::BuildMenus(const WindowSnapshot& s, QMenuBar* bar) {
+  for (const Control& c : s.controls) {
+    QMenu* into = c.parent != 0 && menus_.count(c.parent) ? menus_[c.parent] : nullptr;
+    QString text = QString::fromStdString(c.text);
+    QAction* action = nullptr;
+    switch (c.kind) {
+      case ControlKind::kMenu: {
+        QMenu* menu = into != nullptr ? into->addMenu(text) : bar->addMenu(text);
+        menus_[c.number] = menu;
+        action = menu->menuAction();
+        break;
+      }
+      case ControlKind::kMenuItem:
+        action = into != nullptr ? into->addAction(text) : bar->addAction(text);
+        QObject::connect(action, &QAction::triggered, this, [this, number = c.number] {
+          if (!Syncing()) (void)Press(id_, number);
+        });
+        break;
+      case ControlKind::kSeparator:
+        if (into != nullptr) {
+          into->addSeparator();
+        } else {
+          bar->addSeparator();
+        }
+        break;
+      default:
+        break;
+    }
+    if (action != nullptr && c.number != 0) menuActions_[c.number] = action;
+  }
+}
+
+void QtWindow::AddControl(const Control& c) {
+  std::unique_ptr<QtControl> view = QtControl::Make(*this, c, content_);
+  if (view != nullptr) controls_[c.number] = std::move(view);
+}
+
+QSize QtWindow::ClientSize() const {
+  return frame_ != nullptr ? body_->size() : content_->size();
+}
+
+QSize QtWindow::Outer(const QSize& client) const {
+  QSize size = client;
+  if (auto* layout = body_->layout(); layout && layout->menuBar()) {
+    size.rheight() += layout->menuBar()->sizeHint().height();
+  }
+  if (frame_ != nullptr) size.rheight() += frame_->menuBar()->sizeHint().height();
+  if (sub_ != nullptr) size += decoration_;
+  return size;
+}
+
+void QtWindow::SyncWindow(const WindowSnapshot& s) {
+  SyncGuard guard(syncing_);
+  if (!top_) return;
+  top_->setWindowTitle(QString::fromStdString(s.caption));
+  top_->setWindowIcon(IconFor(s.icon));
+  if (s.busy) {
+    top_->setCursor(Qt::WaitCursor);
+  } else {
+    top_->unsetCursor();
+  }
+  // Controls made or removed at run time.
+  std::set<int> present;
+  for (const Control& c : s.controls) {
+    if (c.number == 0 || IsMenuKind(c.kind)) continue;
+    present.insert(c.number);
+    if (!controls_.count(c.number)) {
+      AddControl(c);
+      if (QtControl* view = ControlView(c.number)) view->Sync(c);
+    }
+  }
+  for (auto it = controls_.begin(); it != controls_.end();) {
+    it = present.count(it->first) ? std::next(it) : controls_.erase(it);
+  }
+  if (s.timer != last_.timer || timer_ == nullptr) {
+    if (timer_ == nullptr) {
+      timer_ = new QTimer(this);
+      QObject::connect(timer_, &QTimer::timeout, this, [this] { (void)TimerTick(id_); });
+    }
+    if (s.timer > 0) {
+      timer_->start(s.timer * 10);
+    } else {
+      timer_->stop();
+    }
+  }
+  if (s.focus != 0 && s.focus != last_.focus) {
+    if (QWidget* w = ControlWidget(s.focus)) w->setFocus(Qt::OtherFocusReason);
+  }
+  if (last_.id != 0) {
+    ApplyGeometry(s);
+    ApplyState(s);
+  }
+  last_ = s;
+  last_.controls.clear();
+}
+
+void QtWindow::ApplyGeometry(const WindowSnapshot& s) {
+  SyncGuard guard(syncing_);
+  QSize client(units_.X(s.rect.width), units_.Y(s.rect.height));
+  QSize minimum(units_.X(s.minWidth), units_.Y(s.minHeight));
+  QSize maximum(s.maxWidth > 0 ? units_.X(s.maxWidth) : QWIDGETSIZE_MAX,
+                s.maxHeight > 0 ? units_.Y(s.maxHeight) : QWIDGETSIZE_MAX);
+  if (!s.resizable) {
+    minimum = maximum = client;
+  }
+  QWidget* top = top_.data();
+  if (top == nullptr) return;
+  QSize outerMin = Outer(minimum);
+  QSize outerMax = maximum.width() >= QWIDGETSIZE_MAX ? maximum : Outer(maximum);
+  if (maximum.height() >= QWIDGETSIZE_MAX) outerMax.setHeight(QWIDGETSIZE_MAX);
+  if (maximum.width() >= QWIDGETSIZE_MAX) outerMax.setWidth(QWIDGETSIZE_MAX);
+  if (frame_ == nullptr) {
+    top->setMinimumSize(outerMin);
+    top->setMaximumSize(outerMax);
+  }
+  bool sameSize = units_.ToX(ClientSize().width()) == s.rect.width &&
+                  units_.ToY(ClientSize().height()) == s.rect.height;
+  if (!sameSize && !top->isMaximized() && client.width() > 0 && client.height() > 0) {
+    top->resize(Outer(client));
+  }
+  QPoint at(units_.X(s.rect.x), units_.Y(s.rect.y));
+  bool placed = s.rect.x != 0 || s.rect.y != 0;
+  if (placed && (last_.id == 0 || last_.rect.x != s.rect.x || last_.rect.y != s.rect.y)) {
+    top->move(at);
+  }
+}
+
+void QtWindow::ApplyState(const WindowSnapshot& s) {
+  SyncGuard guard(syncing_);
+  QWidget* top = top_.data();
+  if (top == nullptr) return;
+  if (s.minimized && !top->isMinimized()) {
+    top->showMinimized();
+  } else if (s.maximized && !top->isMaximized()) {
+    top->showMaximized();
+  } else if (!s.minimized && !s.maximized && (top->isMinimized() || top->isMaximized())) {
+    top->showNormal();
+  }
+}
+
+void QtWindow::SyncControl(int number, const Control* c) {
+  SyncGuard guard(syncing_);
+  if (c == nullptr) {
+    controls_.erase(number);
+    return;
+  }
+  if (IsMenuKind(c->kind)) {
+    QAction* action = MenuAction(number);
+    if (action == nullptr) return;
+    action->setText(QString::fromStdString(c->text));
+    action->setEnabled(!c->disabled);
+    action->setVisible(!c->hidden);
+    action->setToolTip(QString::fromStdString(c->tip));
+    if (c->checked) action->setCheckable(true);
+    action->setChecked(c->checked);
+    if (!c->icon.empty()) action->setIcon(IconFor(c->icon));
+    return;
+  }
+  if (QtControl* view = ControlView(number)) {
+    view->Sync(*c);
+  } else {
+    AddControl(*c);
+    if (QtControl* added = ControlView(number)) added->Sync(*c);
+  }
+}
+
+bool QtWindow::OnVisiblePage(int number) const {
+  QtControl* view = ControlView(number);
+  if (view == nullptr) return true;
+  int tab = view->Last().parent;
+  if (tab == 0) return true;
+  QtControl* tabView = ControlView(tab);
+  if (tabView == nullptr || tabView->Kind() != ControlKind::kTab) return true;
+  auto* sheet = dynamic_cast<QtSheet*>(ControlView(tabView->Last().parent));
+  if (sheet == nullptr) return true;
+  return sheet->ShownTab() == tab && !sheet->Last().hidden && OnVisiblePage(sheet->Number());
+}
+
+void QtWindow::UpdatePages(int sheet) {
+  for (auto& [number, view] : controls_) {
+    if (number != sheet) view->UpdateVisibility();
+  }
+}
+
+int QtWindow::DefaultButton() const {
+  for (const auto& [number, view] : controls_) {
+    const Control& c = view->Last();
+    if (c.kind == ControlKind::kButton && c.isDefault && !c.disabled && !c.hidden) return number;
+  }
+  return 0;
+}
+
+void QtWindow::UserResized() {
+  int width = units_.ToX(ClientSize().width());
+  int height = units_.ToY(ClientSize().height());
+  Window w(id_);
+  Rect r = w.Position();
+  if (r.width == width && r.height == height) return;
+  if (!w.Resizable()) return;
+  (void)ResizeWindow(id_, width, height);
+}
+
+void QtWindow::UserChangedState() {
+  QWidget* top = top_.data();
+  Window w(id_);
+  bool max = top->isMaximized();
+  bool min = top->isMinimized();
+  if (max == w.Maximized() && min == w.Minimized()) return;
+  if (min) {
+    w.SetMinimized(true);
+  } else {
+    w.SetMaximized(max);
+    if (!max) w.SetMinimized(false);
+  }
+  w.Post(kEventStateChanged);
+}
+
+bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (closing_) return false;
+  if (watched == top_.data()) {
+    switch (event->type()) {
+      case QEvent::Close:
+        if (!Syncing()) {
+          // The close box asks the program; the window closes when the model says so.
+          event->ignore();
+          (void)CloseBox(id_);
+          return true;
+        }
+        break;
+      case QEvent::WindowStateChange:
+        if (!Syncing()) UserChangedState();
+        break;
+      case QEvent::Move:
+        if (!Syncing() && top_->isVisible() && !top_->isMaximized() && !top_->isMinimized()) {
+          Window w(id_);
+          Rect r = w.Position();
+          int x = units_.ToX(top_->x());
+          int y = units_.ToY(top_->y());
+          if (r.x != x || r.y != y) {
+            r.x = x;
+            r.y = y;
+            w.SetPosition(r);  // where the user put it; saved with the window's placement
+          }
+        }
+        break;
+      default:
+        break;
+    }
+  } else if (watched == (frame_ != nullptr ? body_ : content_) && event->type() == QEvent::Resize) {
+    if (!Syncing() && top_ && top_->isVisible()) UserResized();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace kv
