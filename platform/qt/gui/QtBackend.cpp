@@ -138,10 +138,6 @@ void QtBackend::Flush() {
 }
 
 void QtBackend::Apply(WindowId id, const Dirty& dirty) {
-  if (qEnvironmentVariableIsSet("KV_QT_TRACE")) {
-    fprintf(stderr, "apply %d opened=%d closed=%d window=%d controls=%zu\n", id, dirty.opened,
-            dirty.closed, dirty.window, dirty.controls.size());
-  }
   auto it = views_.find(id);
   Window window(id);
   if (dirty.closed || !window.IsOpen()) {

@@ -33,6 +33,15 @@ void EnsureTheme() {
   if (done) return;
   done = true;
   if (!QIcon::themeName().isEmpty() && QIcon::hasThemeIcon(QStringLiteral("edit-delete"))) return;
+  // Platforms without a desktop theme (offscreen, minimal) search only Qt's resources.
+  QStringList paths = QIcon::themeSearchPaths();
+  QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
+  if (dataDirs.isEmpty()) dataDirs = QStringLiteral("/usr/local/share:/usr/share");
+  for (const QString& dir : dataDirs.split(':', Qt::SkipEmptyParts)) {
+    QString icons = dir + QStringLiteral("/icons");
+    if (!paths.contains(icons) && QDir(icons).exists()) paths.append(icons);
+  }
+  QIcon::setThemeSearchPaths(paths);
   for (const char* theme : {"Adwaita", "gnome", "hicolor"}) {
     QIcon::setThemeName(QString::fromLatin1(theme));
     if (QIcon::hasThemeIcon(QStringLiteral("edit-delete"))) return;

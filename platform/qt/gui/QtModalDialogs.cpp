@@ -150,7 +150,6 @@ QWidget* QtModalDialogs::BuildMessageBox(const RequestPtr& r, QWidget* parent) {
 
 QWidget* QtModalDialogs::BuildMenu(const RequestPtr& r, QWidget* parent) {
   auto* root = new QMenu(parent);
-  root->setAttribute(Qt::WA_DeleteOnClose);
   std::map<int, QMenu*> menus{{1, root}};
   for (const MenuEntry& e : ParseMenuDefinition(r->menu.definition)) {
     QMenu* into = root;
@@ -182,8 +181,13 @@ QWidget* QtModalDialogs::BuildMenu(const RequestPtr& r, QWidget* parent) {
     if (a->data().toInt() > 0) Answer(r, a->data().toInt());
   });
   // A chosen item is reported after the menu hides; the dismissal waits for that moment.
-  QObject::connect(root, &QMenu::aboutToHide, root,
-                   [this, r] { QTimer::singleShot(0, context_, [this, r] { Answer(r, 0); }); });
+  QObject::connect(root, &QMenu::aboutToHide, root, [this, r, root] {
+    QPointer<QMenu> menu(root);
+    QTimer::singleShot(0, context_, [this, r, menu] {
+      Answer(r, 0);
+      if (menu) menu->deleteLater();
+    });
+  });
   return root;
 }
 

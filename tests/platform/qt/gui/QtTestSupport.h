@@ -47,6 +47,13 @@ class QtFixture : public ::testing::Test {
     return qobject_cast<W*>(backend.ControlWidget(window, control));
   }
   QtWindow* View(WindowId window) { return backend.WindowView(window); }
+  // Keeps the GUI running until `done` holds (at most 30 s); answers whether it does.
+  bool PumpUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 6000 && !done(); ++i) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return done();
+  }
 
   QtBackend backend;
 };
