@@ -111,6 +111,8 @@ InputStatus TypeInto(WindowId window, int control, const std::string& text) {
   if (c.kind != ControlKind::kEntry) return InputStatus::kWrongKind;
   if (c.readOnly) return InputStatus::kReadOnly;
   Window w(window);
+  // Typing starts by moving into the control, which then has the focus.
+  if (w.Focus() != control) w.Select(control);
   w.SetText(control, text);
   w.Post(kEventAccepted, control, kKeyTab);
   return InputStatus::kOk;

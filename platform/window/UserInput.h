@@ -34,7 +34,8 @@ enum class InputStatus : int {
 // The text of a status for script messages ("control is disabled").
 const char* InputStatusText(InputStatus status);
 
-// Types `text` into an entry (replacing its screen text) and leaves it: posts accepted.
+// Types `text` into an entry (replacing its screen text) and leaves it: gives the entry the
+// focus first when it has not got it (posting selected), then posts accepted.
 InputStatus TypeInto(WindowId window, int control, const std::string& text);
 
 // Presses a button, toggles a check box, chooses a menu item, or shows a tab page (for a tab

@@ -323,6 +323,15 @@ bool Window::Post(int code, int control, int keyCode) const {
   return EventHub::Instance().Post(thread, Event{code, control, id_, keyCode});
 }
 
+bool Window::Busy() const {
+  return ReadWindow(id_, false, [](const WindowState& w) { return w.busy; });
+}
+
+void SetBusyCursor(bool on) {
+  Window active = Window::Active();
+  if (active.IsOpen()) active.SetBusy(on);
+}
+
 void Beep() {
   WindowModel::Instance().ReportBeep();
 }

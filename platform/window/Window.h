@@ -218,6 +218,7 @@ class Window {
 
   // Busy cursor over this window.
   void SetBusy(bool on);
+  bool Busy() const;
 
   // Posts an event to this window on its thread; false when the window is closed.
   bool Post(int code, int control = 0, int keyCode = 0) const;
@@ -228,5 +229,9 @@ class Window {
 
 // Sounds the warning beep through the backend. Thread: any.
 void Beep();
+
+// Shows (true) or removes the busy cursor over the calling thread's active window; no effect
+// when the thread has no open window. Thread: any logical thread.
+void SetBusyCursor(bool on);
 
 }  // namespace kv
