@@ -10,6 +10,8 @@
 
 namespace kv {
 
+class SqlFunctionDialect;
+
 // Every difference between the SQL databases the drivers reach: identifier quoting, row limits,
 // type names, null-safe comparison, case folding, decimal reading, lock time-outs and the
 // mapping of native errors to the runtime's codes. Statement builders (SqlBuilder) use only this
@@ -20,6 +22,10 @@ class Dialect {
   virtual ~Dialect() = default;
 
   virtual DatabaseKind Kind() const = 0;
+
+  // The same database's differences for translated expressions (filters, order components):
+  // one object per kind, living for the whole process (platform/expr/SqlFunctionDialect.h).
+  const SqlFunctionDialect& Functions() const;
   virtual std::string_view Name() const = 0;
 
   // `name` quoted as an identifier; quote characters inside are doubled, so any text is safe.

@@ -9,10 +9,15 @@
 
 #include "platform/storage/ErrorCode.h"
 #include "platform/storage/FileCallback.h"
+#include "platform/storage/SqlValue.h"
 #include "platform/storage/TableDecl.h"
 #include "platform/thread/CriticalSection.h"
 
 namespace kv {
+
+class Dialect;
+struct Statement;
+struct TableShape;
 
 // Open modes: the low nibble is the access, the high nibble the sharing asked for.
 inline constexpr int kOpenReadOnly = 0x00;
@@ -181,6 +186,26 @@ class Table {
   virtual StorageError BeginTransactionPart(int) { return StorageError::Of(kNotSupportedError); }
   virtual StorageError CommitPart() { return StorageError::Of(kNotSupportedError); }
   virtual StorageError RollbackPart() { return StorageError::Of(kNotSupportedError); }
+
+  // --- For views (platform/storage/View.h) ------------------------------------------------------
+  // Drivers whose tables a view can read and join answer these; the others keep the defaults
+  // (no shape, no dialect, kNotSupportedError), and a view over them fails to open.
+  // The table as the database holds it (external name, columns, keys); null when not SQL.
+  virtual const TableShape* ViewShape() const { return nullptr; }
+  // The dialect of the database the open table reaches; null when closed or not SQL.
+  virtual const Dialect* ViewDialect() { return nullptr; }
+  // The owner string the open table reached its database with (views join only tables of one
+  // database).
+  virtual std::string ViewOwner() const { return {}; }
+  // Runs a SELECT on the table's connection for the calling thread; rows typed by `columns`.
+  virtual StorageError ViewSelect(const Statement&, const std::vector<ColumnDesc>&,
+                                  std::vector<std::vector<SqlValue>>*) {
+    return StorageError::Of(kNotSupportedError);
+  }
+  // Takes `row` (one value per field) as the record just read through a view: buffer, null
+  // flags and the image that Put and Delete compare with. An empty row (no related record)
+  // clears the buffer and leaves no record current.
+  virtual void TakeViewRow(const std::vector<SqlValue>&) {}
 
   // Tells the callbacks that the instance is going away (kOpEndOfUse, flag 0). The registry
   // calls this when a thread's instances are destroyed.

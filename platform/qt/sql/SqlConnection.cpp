@@ -151,8 +151,20 @@ StorageError SqlConnection::Connect() {
   return {};
 }
 
+namespace {
+StatementObserver& Observer() {
+  static StatementObserver observer;
+  return observer;
+}
+}  // namespace
+
+void SetStatementObserverForTests(StatementObserver observer) {
+  Observer() = std::move(observer);
+}
+
 StorageError SqlConnection::Exec(const Statement& st, const std::vector<ColumnDesc>* columns,
                                  std::vector<std::vector<SqlValue>>* rows, int* affected) {
+  if (const StatementObserver& watch = Observer()) watch(st.sql);
   QSqlQuery q(db_);
   q.setForwardOnly(true);
   q.setNumericalPrecisionPolicy(QSql::HighPrecision);

@@ -82,6 +82,13 @@ class SqlConnection {
 // runs. On failure returns null and sets `error`. Thread: any (returns the caller's own).
 std::shared_ptr<SqlConnection> ConnectionFor(const std::string& owner, StorageError* error);
 
+// Tests watch the statements that reach a database: the observer set here is called with the
+// SQL text of every statement any connection executes, before it runs. Empty: none. Not for
+// program code. Thread: set while no other thread executes statements; the observer runs on
+// the executing thread.
+using StatementObserver = std::function<void(const std::string& sql)>;
+void SetStatementObserverForTests(StatementObserver observer);
+
 // Drops the calling thread's cached connections (tables that hold one keep it until closed).
 void ForgetThreadConnections();
 

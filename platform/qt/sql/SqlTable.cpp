@@ -370,4 +370,28 @@ StorageError SqlTable::RollbackPart() {
   return c->Rollback();
 }
 
+const Dialect* SqlTable::ViewDialect() {
+  if (!IsOpen()) return nullptr;
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  return c ? &c->SqlDialect() : nullptr;
+}
+
+StorageError SqlTable::ViewSelect(const Statement& st, const std::vector<ColumnDesc>& columns,
+                                  std::vector<std::vector<SqlValue>>* rows) {
+  StorageError e;
+  std::shared_ptr<SqlConnection> c = Conn(&e);
+  if (!c) return e;
+  return c->Exec(st, &columns, rows);
+}
+
+void SqlTable::TakeViewRow(const std::vector<SqlValue>& row) {
+  if (row.empty()) {
+    Decl().Layout().Clear(Record());
+    haveRow_ = false;
+    return;
+  }
+  LoadRow(row);
+}
+
 }  // namespace kv

@@ -29,6 +29,13 @@ class SqlTable final : public Table {
   StorageError CommitPart() override;
   StorageError RollbackPart() override;
 
+  const TableShape* ViewShape() const override { return &shape_; }
+  const Dialect* ViewDialect() override;
+  std::string ViewOwner() const override { return owner_; }
+  StorageError ViewSelect(const Statement& st, const std::vector<ColumnDesc>& columns,
+                          std::vector<std::vector<SqlValue>>* rows) override;
+  void TakeViewRow(const std::vector<SqlValue>& row) override;
+
  private:
   enum class Mode { kStart, kValues, kAfterRow };
   struct Cursor {
