@@ -141,6 +141,9 @@ ResultLevel FileManager::DoAutoNumber(bool report) {
     }
     if (!report) return Notify;
     if (ReportLastError() != Benign) return Notify;
+    // A silent error manager answers every question with its default (Yes): with nobody to
+    // ask, trying again would never end.
+    if (ERRORS != nullptr && ERRORS->GetSilent()) return Notify;
     attempts = 0;  // the user asked to try again
   }
 }

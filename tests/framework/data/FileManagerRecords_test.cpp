@@ -254,11 +254,18 @@ TEST_P(FileManagerRecords, ThreeFailedAddsAskToTryAgain) {
   EXPECT_NE(LastText().find("Key: LIN:ByText"), std::string::npos) << LastText();
   EXPECT_NE(LastText().find("Try Again?"), std::string::npos);
 
+  // Silent variants, and a silent error manager (which would answer "Try Again?" with Yes
+  // forever), both give up after three attempts.
   ScriptedModal silent;
   fm->adds = 0;
   EXPECT_EQ(fm->TryAutoNumber(), Notify);
   EXPECT_EQ(fm->adds, 3);
   EXPECT_EQ(fm->LASTERROR, MsgAutoNumberFailed);
+  errors.SetSilent(true);
+  fm->adds = 0;
+  EXPECT_EQ(fm->AutoNumber(), Notify);
+  EXPECT_EQ(fm->adds, 3);
+  errors.SetSilent(false);
   EXPECT_TRUE(silent.Shown().empty());
 }
 
