@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QtTest/QTest>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/qt/gui/QtBackend.h"
@@ -48,9 +50,13 @@ class QtFixture : public ::testing::Test {
   }
   QtWindow* View(WindowId window) { return backend.WindowView(window); }
   // Keeps the GUI running until `done` holds (at most 30 s); answers whether it does.
+  // processEvents returns at once when nothing is queued, so the wait is bounded by the clock,
+  // not by a count of rounds: another thread may still be on its way to post the answer.
   bool PumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 6000 && !done(); ++i) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+      if (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return done();
   }
