@@ -53,12 +53,13 @@ Family::Family(const std::string& owner, ErrorManager& errors, bool transactions
   std::vector<std::string> t = Tables();
   parentDecl = Declare("Parents", t[0], ParentLayout(), owner, "PAR");
   parentDecl->AddKey({"PAR:ByCode", "", {{1, true}}, false, false, false});
+  parentDecl->AddKey({"PAR:ByName", "", {{2, true}}, true, true, false});  // ignores case
   childDecl = Declare("Children", t[1], ChildLayout(), owner, "CHI");
   childDecl->AddKey({"CHI:ByCode", "", {{2, true}}, false, false, false});
   grandDecl = Declare("Grandchildren", t[2], GrandLayout(), owner, "GRA");
   using Keys = std::vector<TestFileManager::KeySpec>;
-  parent = std::make_unique<FamilyFileManager>(*parentDecl, errors,
-                                               Keys{{1, "", 0}, {2, "", 0}, {3, "", 0}}, "Parents");
+  parent = std::make_unique<FamilyFileManager>(
+      *parentDecl, errors, Keys{{1, "", 0}, {2, "", 0}, {3, "", 0}, {4, "", 0}}, "Parents");
   child = std::make_unique<FamilyFileManager>(*childDecl, errors,
                                               Keys{{1, "", 0}, {2, "", 0}, {3, "", 0}}, "Children");
   grand = std::make_unique<FamilyFileManager>(*grandDecl, errors, Keys{{1, "", 0}, {2, "", 0}},
