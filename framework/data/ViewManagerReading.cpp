@@ -18,7 +18,6 @@ void ViewManager::Open() {
       (void)PrimaryFile()->ReportError(MsgViewOpenFailed);
     VIEW->SetPaging(PAGESIZE, PAGESBEHIND, PAGESAHEAD, TIMEOUT);
   }
-  if (!OPENED) return;  // a view that did not open has no order or filter to take
   ApplyOrder();
   ApplyFilter();
 }

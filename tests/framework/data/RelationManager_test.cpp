@@ -267,6 +267,38 @@ TEST_P(RelationManagerSuite, KillLeavesTheRegistryAndIsSafeTwice) {
   EXPECT_EQ(reg.GetRelationManager(f.parent->FILE->InstanceId()), nullptr);
 }
 
+struct LineRecord {
+  String<40> TEXT;
+};
+
+TEST_P(RelationManagerSuite, ADriverWithoutTransactionsSwitchesThemOffForGood) {
+  if (!ready) return;
+  static const FieldTable fields =
+      FieldTable::For<LineRecord>({KV_FIELD(LineRecord, TEXT, "LOG:TEXT", "@s40", "Text")});
+  static const FieldTableLayout layout(fields);
+  TableDecl decl("Log", UniqueName("relation-log") + ".txt", kTextDriver, layout);
+  TestFileManager fm(decl, errors, {}, "Log");
+  fm.Init();
+  TestRelations rel;
+  rel.Init(fm, true);
+  ASSERT_EQ(fm.Open(), Benign);
+  fm.Rec<LineRecord>().TEXT = "one line";
+  ASSERT_EQ(fm.Insert(), Benign);
+  ASSERT_EQ(fm.FILE->SetKey(0), kNoError);
+  ASSERT_EQ(fm.TryNext(), Benign);
+  // The text driver cannot delete: the delete fails, but enrolment's "not supported" is no
+  // failure; it switches transactions off, with no "Transaction cancelled" and none begun.
+  modal.Answer({kButtonOk, kButtonNo});
+  EXPECT_EQ(rel.Delete(false), Notify);
+  EXPECT_FALSE(rel.USELOGOUT);
+  EXPECT_FALSE(InTransaction());
+  for (const std::string& caption : Captions()) EXPECT_NE(caption, "Transaction cancelled");
+  EXPECT_EQ(Captions().back(), "Record Delete Error");
+  EXPECT_EQ(fm.OPENED, 1) << "the file is closed again down to the caller's open";
+  rel.Kill();
+  fm.Kill();
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, RelationManagerSuite, ::testing::ValuesIn(Backends()), BackendName);
 
 }  // namespace
