@@ -171,15 +171,16 @@ ErrorCode View::Read(bool forward) {
         if (localFilter_ && !start.empty()) Load(start);  // the buffers keep the last row
         return ReportStorageError(StorageError::Of(kNoRecordError));
       }
-      if (rows_.empty()) pos_ = forward ? -1 : 0;
+      // The new rows join the held ones at the end read from; the next row is the nearest of
+      // them (also when the view stood past that end).
       if (forward) {
+        next = long(rows_.size());
         for (HeldRow& r : got) rows_.push_back(std::move(r));
       } else {
         rows_.insert(rows_.begin(), std::make_move_iterator(got.rbegin()),
                      std::make_move_iterator(got.rend()));
-        pos_ += long(got.size());
+        next = long(got.size()) - 1;
       }
-      next = pos_ + (forward ? 1 : -1);
     }
     pos_ = next;
     Trim(forward);

@@ -264,6 +264,22 @@ TEST_P(ViewSuite, WatchAndFlushReadChangesMadeElsewhere) {
   EXPECT_EQ(ReadCodes(v, I(), true), (std::vector<std::string>{"C3", "D4", "E5"}));
 }
 
+TEST_P(ViewSuite, RowsAddedPastAnEndAreReadNextWithoutSkipping) {
+  AddSample();
+  View v(I());
+  v.SetPaging(2, 1, 0, 60);
+  ASSERT_EQ(v.Open(), kNoError);
+  EXPECT_EQ(ReadCodes(v, I(), true).size(), 5u);
+  AddItem("F6", "late", "1.00", 1);
+  AddItem("F7", "later", "1.00", 1);
+  EXPECT_EQ(ReadCodes(v, I(), true), (std::vector<std::string>{"F6", "F7"}));
+  ASSERT_EQ(v.SetStart(), kNoError);
+  ASSERT_EQ(v.Next(), kNoError);
+  EXPECT_EQ(v.Previous(), kNoRecordError);
+  AddItem("0A", "early", "1.00", 1);
+  EXPECT_EQ(ReadCodes(v, I(), false), std::vector<std::string>{"0A"});
+}
+
 TEST_P(ViewSuite, FiltersWithoutAServerFormRunOnEachRow) {
   AddSample();
   View v(I());
