@@ -40,15 +40,15 @@ void RelationManager::Init(FileManager& me, bool useTransactions) {
   DEFEREDRELATIONSDONE = false;
   inited_ = true;
   killed_ = false;
-  if (ME->FILE != nullptr)
-    ManagerRegistry::ThisThread().AddRelationManager(ME->FILE->InstanceId(), this);
+  label_ = ME->FILE != nullptr ? ME->FILE->InstanceId() : 0;
+  if (label_ != 0) ManagerRegistry::ThisThread().AddRelationManager(label_, this);
 }
 
 void RelationManager::Kill() {
   if (!inited_ || killed_) return;
   killed_ = true;
-  if (ME != nullptr && ME->FILE != nullptr)
-    ManagerRegistry::ThisThread().RemoveRelationManager(ME->FILE->InstanceId(), this);
+  // The label taken at Init: the file manager may already be gone when this one is destroyed.
+  if (label_ != 0) ManagerRegistry::ThisThread().RemoveRelationManager(label_, this);
   for (RelationRow& row : RELATIONS)
     if (row.FIELDS) row.FIELDS->Kill();
   RELATIONS.clear();

@@ -78,7 +78,8 @@ class RelationManager {
   // Slot 3. The child side of a parent's delete (runs on the related manager).
   virtual ResultLevel CascadeDeleteChild(int key, BufferedPairList& pairs, std::uint8_t mode,
                                          bool ask);
-  // Slot 4. Leaves the registry, disposes of the relations. Safe to call twice.
+  // Slot 4. Leaves the registry, disposes of the relations. Safe to call twice, and safe when
+  // ME is already gone (the destructor kills).
   virtual void Kill();
   // Slot 5. Opens the file and its related files (see the walk). The top call's result is
   // ME.PrepareUse(UseRecord), so the file is really open.
@@ -141,6 +142,7 @@ class RelationManager {
   // Positions ME on the first record of `key` whose linking fields are set from `pairs`.
   void PositionChildren(int key, BufferedPairList& pairs, bool fromBuffer);
 
+  std::uintptr_t label_ = 0;  // the file's label in the registry, taken at Init
   bool defining_ = false;
   bool killed_ = false;
   bool inited_ = false;

@@ -111,6 +111,8 @@ class ViewManager {
   // ---- Non-virtual ---------------------------------------------------------------------------
   // Takes the view and the primary file's relation manager (neither owned) and an order queue
   // (not owned; null: one is created and disposed of by Kill); default paging; UseFiles.
+  // The view, the relation managers and the file managers must outlive this manager, or it
+  // must be killed first (the destructor kills, which closes the view and the files).
   void Init(View& view, RelationManager& primary, OrderQueue* orders = nullptr);
   // Adds an order on `key` and makes it current; its text lists the key's components.
   // Returns the number of orders.
