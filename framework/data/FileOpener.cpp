@@ -80,9 +80,12 @@ std::int32_t SharedFileOpener::FileUsageCount() const {
 }
 
 std::shared_ptr<FileOpenServer> ChooseOpener(Table& file) {
+  // Asked before the list lock: the table's own lock is never taken inside the list lock, as
+  // a table ending its use calls Release (list lock) while holding its own.
+  const bool threaded = file.Property(kPropThreaded) == "1";
   SharedOpenerList& list = TheList();
   CriticalGuard listGuard(list.lock);
-  if (file.Property(kPropThreaded) == "1") return std::make_shared<FileOpener>(file);
+  if (threaded) return std::make_shared<FileOpener>(file);
   auto it = list.openers.find(file.InstanceId());
   if (it != list.openers.end()) {
     it->second->AddReference();
