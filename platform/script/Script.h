@@ -11,7 +11,8 @@ namespace kv {
 // blank lines are skipped. Windows are addressed by caption, controls by label ("?OK").
 // The runner waits for the settled state before every line and after every action.
 //
-//   window "Caption"              make that open window the current one
+//   window "Caption" [N]          make that open window the current one (the N-th with that
+//                                 caption in opening order; the newest without N)
 //   type "?LABEL" "text"          type text into an entry and leave it
 //   press "?LABEL"                press a button, toggle a check box, show a tab page
 //   choose "?LABEL"               choose a menu item of the current window
@@ -32,7 +33,7 @@ namespace kv {
 //   check closed "Caption"        no open window has that caption
 //   check text "?LABEL" "text"    a control's text (blanks around it do not count)
 //   check state "?LABEL" STATE... enabled disabled visible hidden readonly editable
-//                                 checked unchecked default
+//                                 checked unchecked default focused
 //   check rows "?LABEL" N         number of rows a list shows
 //   check row "?LABEL" N "a|b|c"  the cells of row N (blanks around each do not count)
 //   check choice "?LABEL" N       the highlighted row

@@ -159,10 +159,18 @@ std::string ScriptRunner::Execute(const ScriptLine& line) {
            " is waiting for an answer";
   }
   if (verb == "window" && need(2)) {
+    // The n-th open window with that caption, in opening order (the newest without n).
+    int wanted = 0;
+    if (w.size() > 2 && (!ToInt(w[2], &wanted) || wanted < 1))
+      return "not a window number: " + w[2];
+    std::vector<WindowId> matches;
     for (WindowId id : Window::OpenWindows()) {
-      if (Window(id).Caption() == w[1]) chosen_ = id;
+      if (Window(id).Caption() == w[1]) matches.push_back(id);
     }
-    if (chosen_ == 0 || Window(chosen_).Caption() != w[1]) return "no open window " + Quote(w[1]);
+    if (matches.empty() || wanted > static_cast<int>(matches.size())) {
+      return "no open window " + Quote(w[1]) + (wanted ? " number " + w[2] : "");
+    }
+    chosen_ = wanted ? matches[wanted - 1] : matches.back();
     return {};
   }
   Window win;
@@ -290,29 +298,18 @@ std::string ScriptRunner::CheckState(Window win, int control,
                                      const std::vector<std::string>& states) {
   auto c = win.ControlCopy(control);
   if (!c) return "no control";
+  const std::pair<const char*, bool> known[] = {
+      {"enabled", !c->disabled}, {"disabled", c->disabled},
+      {"visible", !c->hidden},   {"hidden", c->hidden},
+      {"readonly", c->readOnly}, {"editable", !c->readOnly},
+      {"checked", c->checked},   {"unchecked", !c->checked},
+      {"default", c->isDefault}, {"focused", win.Focus() == control},
+  };
   for (const std::string& s : states) {
-    bool holds;
-    if (s == "enabled")
-      holds = !c->disabled;
-    else if (s == "disabled")
-      holds = c->disabled;
-    else if (s == "visible")
-      holds = !c->hidden;
-    else if (s == "hidden")
-      holds = c->hidden;
-    else if (s == "readonly")
-      holds = c->readOnly;
-    else if (s == "editable")
-      holds = !c->readOnly;
-    else if (s == "checked")
-      holds = c->checked;
-    else if (s == "unchecked")
-      holds = !c->checked;
-    else if (s == "default")
-      holds = c->isDefault;
-    else
-      return "unknown state " + s;
-    if (!holds) return c->label + " is not " + s;
+    auto it = std::find_if(std::begin(known), std::end(known),
+                           [&](const auto& k) { return s == k.first; });
+    if (it == std::end(known)) return "unknown state " + s;
+    if (!it->second) return c->label + " is not " + s;
   }
   return {};
 }

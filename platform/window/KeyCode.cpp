@@ -104,6 +104,16 @@ std::string KeyName(int keyCode) {
   return out + "#" + std::to_string(base);
 }
 
+char KeyChar(int keyCode) {
+  if (keyCode & (kCtrl | kAlt)) return 0;
+  int base = keyCode & 0xFF;
+  if (base >= 'A' && base <= 'Z') {
+    return static_cast<char>((keyCode & kShift) ? base : std::tolower(base));
+  }
+  if ((base >= '0' && base <= '9') || base == kKeySpace) return static_cast<char>(base);
+  return 0;
+}
+
 bool IsMouseKey(int keyCode) {
   int base = keyCode & 0x7F;
   return base >= kMouseLeft && base <= kMouseRight2 && base != 4;

@@ -52,4 +52,9 @@ std::string KeyName(int keyCode);
 // True for mouse-button codes (with or without modifiers and the release bit).
 bool IsMouseKey(int keyCode);
 
+// The character a key types: letters in lower case, or upper case with Shift; digits; the
+// space. 0 for keys that type nothing (arrows, function keys, mouse buttons, anything with
+// Ctrl or Alt). Thread: any.
+char KeyChar(int keyCode);
+
 }  // namespace kv

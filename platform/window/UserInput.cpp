@@ -174,6 +174,9 @@ InputStatus PressKey(WindowId window, int control, int keyCode) {
         }
       } else if (keyCode == kKeyEnter) {
         w.Post(kEventAccepted, control, keyCode);
+      } else if (c.immediate && KeyChar(keyCode) != 0) {
+        // An immediate list leaves typing to the program (its locator), as it does scrolling.
+        w.Post(kEventAlertKey, control, keyCode);
       }
       return InputStatus::kOk;
     case ControlKind::kEntry:

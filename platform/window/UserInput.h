@@ -46,8 +46,9 @@ InputStatus Press(WindowId window, int control);
 // with the key. Otherwise the key's own effect: Enter accepts an entry, a button or a list;
 // Space presses a button or check box; on a list Up, Down, Page Up, Page Down, Ctrl+Home and
 // Ctrl+End post the matching scroll event when the list is immediate, and otherwise move the
-// highlight within the rows shown and post the new selection. Keys without an effect post
-// nothing. The key is carried by the event (KeyCode()).
+// highlight within the rows shown and post the new selection; a key that types a character
+// (KeyChar) posts the alert-key event on an immediate list, so the program can locate by it.
+// Keys without an effect post nothing. The key is carried by the event (KeyCode()).
 InputStatus PressKey(WindowId window, int control, int keyCode);
 
 // Mouse clicks on a list row (row 0: the column headers). `keyCode` is kMouseLeft (highlight

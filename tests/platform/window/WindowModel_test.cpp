@@ -167,6 +167,16 @@ TEST(KeyCode, NamesRoundTrip) {
     EXPECT_EQ(ParseKeyName(bad), kKeyNone);
   }
   EXPECT_EQ(KeyName(kMouseRightUp), "MouseRightUp");
+  struct Typed {
+    int code;
+    char ch;
+  };
+  for (const Typed& t :
+       {Typed{'A', 'a'}, Typed{kShift | 'A', 'A'}, Typed{'7', '7'}, Typed{kKeySpace, ' '},
+        Typed{kCtrl | 'H', 0}, Typed{kKeyDown, 0}, Typed{kMouseLeft, 0}, Typed{kKeyF1, 0}}) {
+    SCOPED_TRACE(t.code);
+    EXPECT_EQ(KeyChar(t.code), t.ch);
+  }
 }
 
 TEST(UserInput, RefusesGesturesThatAUserCouldNotMake) {

@@ -26,11 +26,13 @@ ScriptResult RunSample(const std::string& text) {
 TEST(ScriptRunner, DrivesTheSampleProcedureThroughEveryKindOfInput) {
   ScriptResult r = RunSample(R"(# typing, buttons, messages, keys, clicks and a pop-up menu
 check caption "Sample Items"
+window "Sample Items" 1
 check state "?ADD" enabled visible default
 press "?ADD"
 check message "Type a name first" title "Sample Items" buttons "Ok"
 answer Ok
 type "?NAME" "apples"
+check state "?NAME" focused
 press "?ADD"
 check text "?NAME" ""
 type "?NAME" "pears"
@@ -64,7 +66,7 @@ click "?ITEMS" 1 right
 check ended
 )");
   EXPECT_TRUE(r.passed) << r.message;
-  EXPECT_EQ(r.linesRun, 36);
+  EXPECT_EQ(r.linesRun, 38);
 }
 
 // Every failing command names its line; the program is brought down afterwards either way.
@@ -93,6 +95,9 @@ TEST(ScriptRunner, AFailingCommandReportsItsLine) {
       {"check messages 1\n", 1, "line 1: 0 message boxes were shown, expected 1"},
       {"key \"?ITEMS\" Hyper+Q\n", 1, "line 1: unknown key Hyper+Q"},
       {"fly away\n", 1, "line 1: cannot read command: fly ..."},
+      {"window \"Sample Items\" 2\n", 1, "line 1: no open window \"Sample Items\" number 2"},
+      {"window \"Elsewhere\"\n", 1, "line 1: no open window \"Elsewhere\""},
+      {"key \"?ITEMS\" Down\ncheck state \"?ITEMS\" focused\n", 2, "line 2: ?ITEMS is not focused"},
       {"check ended\n", 1, "line 1: the program has not ended"},
   };
   for (const Case& c : cases) {
