@@ -1,13 +1,12 @@
 // The program's entry: chooses the backend and runs the program on it.
 //
-//   korvandel                 the desktop program (needs the desktop backend)
+//   korvandel                 the desktop program on the user's display
 //   korvandel --script FILE   a scripted session on the headless backend: the script drives
 //                             the program as a user would (platform/script/Script.h gives the
 //                             language); the exit code is 0 when the script passed, 1 when it
 //                             failed and 2 when it could not be read
-//
-// The desktop backend is not part of the build yet; until it is, starting the program without
-// a script says so and ends with exit code 2 instead of pretending to run.
+//   korvandel --desktop-script FILE   the same session on the desktop backend, through real
+//                             widget input (offscreen when there is no display)
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -15,11 +14,12 @@
 #include "app/Program.h"
 #include "platform/headless/HeadlessScriptDriver.h"
 #include "platform/thread/LogicalThread.h"
+#include "platform/window/DesktopEntry.h"
 
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: korvandel [--script FILE]\n");
+  std::fprintf(stderr, "usage: korvandel [--script FILE | --desktop-script FILE]\n");
   return 2;
 }
 
@@ -39,9 +39,10 @@ int main(int argc, char** argv) {
     Exit(
         kv::RunScriptFile(argv[2], [](kv::Backend& backend) { return kv::RunKorvandel(backend); }));
   }
+  if (argc == 3 && std::string_view(argv[1]) == "--desktop-script") {
+    Exit(kv::RunScriptFileDesktop(argc, argv, argv[2],
+                                  [](kv::Backend& backend) { return kv::RunKorvandel(backend); }));
+  }
   if (argc != 1) return Usage();
-  std::fprintf(stderr,
-               "korvandel: the desktop backend is not built yet; nothing was run. "
-               "A scripted session runs with: korvandel --script FILE\n");
-  return 2;
+  Exit(kv::RunDesktop(argc, argv, [](kv::Backend& backend) { return kv::RunKorvandel(backend); }));
 }

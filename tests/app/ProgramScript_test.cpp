@@ -51,6 +51,9 @@ TEST(ProgramScript, ScriptedSessionsStartAndEndTheProgram) {
     ASSERT_TRUE(std::filesystem::exists(script)) << script;
     test::ChildProcess child([&]() -> int {
       if (::chdir(dir.path().c_str()) != 0) return 90;
+      for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        ::unsetenv(display);
+      }
       ::execl(binary.c_str(), "korvandel", "--script", script.c_str(), static_cast<char*>(nullptr));
       return 91;
     });
@@ -61,7 +64,8 @@ TEST(ProgramScript, ScriptedSessionsStartAndEndTheProgram) {
   }
 }
 
-TEST(ProgramScript, WithoutABackendTheProgramSaysSoAndRunsNothing) {
+// Without a display the desktop program cannot show anything: it says so and runs nothing.
+TEST(ProgramScript, WithoutADisplayOrAScriptTheProgramSaysSoAndRunsNothing) {
   const std::string binary = ProgramBinary();
   ASSERT_TRUE(std::filesystem::exists(binary)) << binary;
   test::TempDirectory dir;
@@ -69,11 +73,17 @@ TEST(ProgramScript, WithoutABackendTheProgramSaysSoAndRunsNothing) {
     std::vector<std::string> args;
     int exitCode;
   };
-  const Case cases[] = {{{}, 2}, {{"--bogus"}, 2}, {{"--script", "/nonexistent.kvs"}, 2}};
+  const Case cases[] = {{{}, 2},
+                        {{"--bogus"}, 2},
+                        {{"--script", "/nonexistent.kvs"}, 2},
+                        {{"--desktop-script", "/nonexistent.kvs"}, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args[0]);
     test::ChildProcess child([&]() -> int {
       if (::chdir(dir.path().c_str()) != 0) return 90;
+      for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        ::unsetenv(display);
+      }
       std::vector<char*> argv{const_cast<char*>("korvandel")};
       for (const std::string& a : c.args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);

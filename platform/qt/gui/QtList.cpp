@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/qt/gui/QtModalDialogs.h"
 #include "platform/qt/gui/QtWindow.h"
 #include "platform/window/KeyCode.h"
 #include "platform/window/UserInput.h"
@@ -239,6 +240,7 @@ bool QtList::MouseOnRows(QEvent* event) {
     case QEvent::MouseButtonRelease: {
       auto* m = static_cast<QMouseEvent*>(event);
       int row = RowAt(m->position().toPoint().y());
+      QtModalDialogs::NoteClick(m->globalPosition().toPoint());
       if (m->button() == Qt::RightButton) (void)ClickRow(id, number, row, kMouseRightUp);
       return true;
     }

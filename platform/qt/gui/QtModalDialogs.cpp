@@ -40,6 +40,9 @@ QMessageBox::Icon BoxIcon(std::uint32_t icon) {
   }
 }
 
+QPoint gLastClick;  // GUI thread only
+bool gHaveClick = false;
+
 bool OnGuiThread() {
   return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
@@ -59,6 +62,11 @@ QtModalDialogs::QtModalDialogs(QObject* context, std::function<QWidget*(WindowId
     : context_(context), parentFor_(std::move(parentFor)), lock_(EventHub::Instance().Lock()) {}
 
 QtModalDialogs::~QtModalDialogs() = default;
+
+void QtModalDialogs::NoteClick(const QPoint& global) {
+  gLastClick = global;
+  gHaveClick = true;
+}
 
 int QtModalDialogs::ShowMessageBox(const MessageBoxRequest& request) {
   auto r = std::make_shared<Request>();
@@ -91,6 +99,7 @@ int QtModalDialogs::Ask(RequestPtr r) {
   std::unique_lock lock(lock_);
   if (quit_) return 0;
   requests_.push_back(r);
+  history_.push_back(r);
   ++pendingShows_;
   QMetaObject::invokeMethod(
       context_, [this, r] { Show(r); }, Qt::QueuedConnection);
@@ -111,7 +120,7 @@ void QtModalDialogs::Show(const RequestPtr& r) {
   QWidget* widget = r->isMenu ? BuildMenu(r, parent) : BuildMessageBox(r, parent);
   r->widget = widget;
   if (auto* menu = qobject_cast<QMenu*>(widget)) {
-    QPoint at = QCursor::pos();
+    QPoint at = gHaveClick ? gLastClick : QCursor::pos();
     if (r->menu.x >= 0 && r->menu.y >= 0 && parent != nullptr) {
       at = parent->mapToGlobal(QPoint(r->menu.x, r->menu.y));
     }
@@ -217,6 +226,29 @@ void QtModalDialogs::Quit() {
         }
       },
       Qt::QueuedConnection);
+}
+
+std::vector<QtModalDialogs::Record> QtModalDialogs::History() {
+  std::lock_guard lock(lock_);
+  std::vector<Record> out;
+  for (const RequestPtr& r : history_) {
+    out.push_back(Record{r->isMenu, r->message, r->menu, r->answered, r->answer});
+  }
+  return out;
+}
+
+QWidget* QtModalDialogs::OldestWaiting() {
+  std::vector<RequestPtr> copy;
+  {
+    std::lock_guard lock(lock_);
+    for (const RequestPtr& r : history_) {
+      if (!r->answered) copy.push_back(r);
+    }
+  }
+  for (const RequestPtr& r : copy) {
+    if (r->widget) return r->widget.data();
+  }
+  return nullptr;
 }
 
 int QtModalDialogs::PendingShows() {

@@ -41,12 +41,29 @@ class QtModalDialogs final : public ModalServices {
   int ShowMessageBox(const MessageBoxRequest& request) override;
   int ShowPopupMenu(const PopupMenuRequest& request) override;
 
+  // Records where the last mouse click on a control happened (global coordinates). A pop-up
+  // menu placed "at the mouse" opens there: it is where the pointer is after a real click, and
+  // input sent straight to widgets (scripts) does not move the pointer. GUI thread.
+  static void NoteClick(const QPoint& global);
+
   // Answers 0 to every waiting request and refuses new ones (they answer 0 at once); the
   // widgets still shown are closed. Thread: any.
   void Quit();
 
   // Requests queued but not yet shown. Thread: any.
   int PendingShows();
+
+  // Every request shown so far, oldest first, with its answer once given. Thread: any.
+  struct Record {
+    bool isMenu = false;
+    MessageBoxRequest message;
+    PopupMenuRequest menu;
+    bool answered = false;
+    int answer = 0;
+  };
+  std::vector<Record> History();
+  // GUI thread: the widget of the oldest request still waiting for its answer, or null.
+  QWidget* OldestWaiting();
 
   // GUI thread: the boxes and menus on screen, oldest first.
   std::vector<QWidget*> Shown();
@@ -80,8 +97,9 @@ class QtModalDialogs final : public ModalServices {
 
   QObject* context_;
   std::function<QWidget*(WindowId)> parentFor_;
-  std::mutex& lock_;                // the event hub's lock; guards the members below
-  std::list<RequestPtr> requests_;  // asked and not answered
+  std::mutex& lock_;                 // the event hub's lock; guards the members below
+  std::list<RequestPtr> requests_;   // asked and not answered
+  std::vector<RequestPtr> history_;  // every request, oldest first
   int pendingShows_ = 0;
   bool quit_ = false;
 };
