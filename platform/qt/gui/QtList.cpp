@@ -212,7 +212,12 @@ bool QtList::TakeKey(int keyCode) {
     (void)PressKey(WindowIdOf(), last_.number, keyCode);
     return true;
   }
-  // Other navigation and typed characters would move the table's own current row.
+  // Typed characters go to the program (an immediate list's locator); the table's own
+  // keyboard search must not move its current row.
+  if (KeyChar(keyCode) != 0) {
+    (void)PressKey(WindowIdOf(), last_.number, keyCode);
+    return true;
+  }
   int key = keyCode & 0xFF;
   if (key == kKeyHome || key == kKeyEnd || key == kKeyLeft || key == kKeyRight ||
       (key >= '0' && key <= 'Z' && !(keyCode & (kCtrl | kAlt)))) {
