@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "tests/app/ProgramSession.h"
 
@@ -43,25 +44,29 @@ TEST(ProgramScript, ScriptedSessionsStartAndEndTheProgram) {
   const std::string binary = ProgramBinary();
   ASSERT_TRUE(std::filesystem::exists(binary))
       << binary << " is missing: build the korvandel target";
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.script);
-    test::TempDirectory dir;
-    test::FileReplacements writes(dir.path(), "Korvandel.INI");
-    const std::string script = ScriptPath(c.script);
-    ASSERT_TRUE(std::filesystem::exists(script)) << script;
-    test::ChildProcess child([&]() -> int {
-      if (::chdir(dir.path().c_str()) != 0) return 90;
-      for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        ::unsetenv(display);
-      }
-      ::execl(binary.c_str(), "korvandel", "--script", script.c_str(), static_cast<char*>(nullptr));
-      return 91;
-    });
-    EXPECT_EQ(child.Wait(), c.exitCode);
-    EXPECT_EQ(writes.Count(), 1);
-    std::string ini = test::ReadFile(dir.File("Korvandel.INI"));
-    EXPECT_NE(ini.find("[__Dont_Touch_Me__]"), std::string::npos) << ini;
-  }
+  // The same sessions on the headless backend and, through real widgets, on the desktop one.
+  for (const char* mode : {"--script", "--desktop-script"})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(mode) + " " + c.script);
+      bool desktop = std::string_view(mode) == "--desktop-script";
+      test::TempDirectory dir;
+      test::FileReplacements writes(dir.path(), "Korvandel.INI");
+      const std::string script = ScriptPath(c.script);
+      ASSERT_TRUE(std::filesystem::exists(script)) << script;
+      test::ChildProcess child([&]() -> int {
+        if (::chdir(dir.path().c_str()) != 0) return 90;
+        for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+          ::unsetenv(display);
+        }
+        if (desktop) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execl(binary.c_str(), "korvandel", mode, script.c_str(), static_cast<char*>(nullptr));
+        return 91;
+      });
+      EXPECT_EQ(child.Wait(), c.exitCode);
+      EXPECT_EQ(writes.Count(), 1);
+      std::string ini = test::ReadFile(dir.File("Korvandel.INI"));
+      EXPECT_NE(ini.find("[__Dont_Touch_Me__]"), std::string::npos) << ini;
+    }
 }
 
 // Without a display the desktop program cannot show anything: it says so and runs nothing.

@@ -27,10 +27,13 @@ bool DisplayAvailable() {
 
 // The application of the process: the one that exists, or a new one that is never destroyed,
 // since logical threads the program left running may still reach the widgets' backend.
-QApplication* Application(int& argc, char** argv) {
+// `created` tells whether this call made it (and may end it once no thread is left).
+QApplication* Application(int& argc, char** argv, bool* created) {
+  *created = false;
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
   auto* app = new QApplication(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Korvandel"));
+  *created = true;
   return app;
 }
 
@@ -67,10 +70,14 @@ int RunDesktop(int argc, char** argv, const std::function<int(Backend&)>& run) {
     return 2;
   }
   static int args = argc;
-  Application(args, argv);
+  bool created = false;
+  QApplication* app = Application(args, argv, &created);
   auto* backend = new QtBackend;
   int code = run(*backend);
-  if (LiveThreadCount() == 0) delete backend;  // else threads may still report to it
+  if (LiveThreadCount() == 0) {  // else threads may still report to them
+    delete backend;
+    if (created) delete app;
+  }
   return code;
 }
 
@@ -102,7 +109,8 @@ int RunScriptFileDesktop(int argc, char** argv, const std::string& path,
   }
   if (!DisplayAvailable()) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int args = argc;
-  Application(args, argv);
+  bool created = false;
+  QApplication* app = Application(args, argv, &created);
   auto* backend = new QtBackend;
   QtScriptDriver driver(*backend);
   ScriptRunner runner(driver);
@@ -140,7 +148,10 @@ int RunScriptFileDesktop(int argc, char** argv, const std::string& path,
     if (!backend->QuitRequested()) backend->Quit(0);
   });
   int code = run(*backend);
-  if (ended && LiveThreadCount() == 0) delete backend;
+  if (ended && LiveThreadCount() == 0) {
+    delete backend;
+    if (created) delete app;
+  }
   if (!result.passed) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), result.message.c_str());
     return 1;
