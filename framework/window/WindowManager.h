@@ -64,9 +64,18 @@ class WindowTranslator;
 // that a Kill override can still read the window (to save its position). Run closes it after
 // Kill; the destructor closes it when it is still open.
 //
-// Record requests on forms (PrimeUpdate, the save paths, field history and the record checks
-// of TakeCloseEvent) are declared here so that the class keeps its shape; see the comments at
-// those operations for what the base does today.
+// Record requests on forms. A form sets PRIMARY (the relation manager of its table), adds its
+// update files (AddUpdateFile) and history fields, then calls PrimeUpdate from its Init; the
+// record is then inserted, changed, deleted or viewed through the completed event (OK or the
+// save button after accept-all validation), and TakeCloseEvent guards a changed record when the
+// form is closed. Writes go through the primary file manager (inserts) and the relation
+// manager (changes and deletes, which keep referential integrity). Messages go through ERRORS;
+// without one, questions answer their default button and other messages Notify.
+//
+// REQUEST moves from insert to SaveRecord (save button) to change after a successful save,
+// and back to insert when OK starts another record; a change form goes change -> SaveRecord
+// -> change. ORIGINALREQUEST never changes after Init. RESPONSE is RequestCancelled while a
+// form is open and becomes RequestCompleted when a write finished the job.
 //
 // Thread: one window manager belongs to the logical thread that runs it; every operation runs
 // on that thread. Nothing here is shared, so nothing is locked.
@@ -176,9 +185,18 @@ class WindowManager {
   // Fills the fields of a new record. Does nothing; a form overrides it. It may set RESPONSE to
   // RequestCancelled to refuse the insert.
   virtual void PrimeFields();
-  // Prepares a form for its request (saves the update buffers, primes an insert, carries out a
-  // delete). Not built yet: the base answers Benign and does nothing; the form task fills it
-  // in.
+  // Prepares a form for its request; called from the form's Init after PRIMARY is set. A
+  // request the form does not allow (insert with INSERTACTION 1, change with CHANGEACTION 1,
+  // delete with DELETEACTION 1) shows "Invalid Request" and answers Fatal. Otherwise: the
+  // primary file is declared in use by the procedure and the relation manager remembers the
+  // linking values; every update file's buffer is saved. Insert (INSERTACTION not 0):
+  // PrimeFields runs with RESPONSE RequestCompleted; when it set RequestCancelled the answer is
+  // Fatal, else RESPONSE becomes RequestCancelled. Delete with DELETEACTION 2 (ask "Confirm
+  // Delete") or 4 (no question): the record is deleted at once through the relation manager,
+  // RESPONSE is RequestCompleted when that succeeded, else RequestCancelled, and the answer is
+  // Fatal. Finally the primary buffer is saved (SAVED). A non-Benign answer means the form's
+  // Init must answer Notify: the window is never shown and Run returns RESPONSE. Without a
+  // PRIMARY nothing is done and the answer is Benign.
   virtual ResultLevel PrimeUpdate();
   // Redraws the window after its components refetched their data: does nothing during
   // accept-all validation; otherwise every TYPE 0 component gets Reset(force or FORCEDRESET),
@@ -203,12 +221,22 @@ class WindowManager {
   // field), then the BUTTONS (SetResponse and Notify), the OK and save buttons, and finally the
   // cancel buttons are enabled again. Answers Benign unless a step says otherwise.
   virtual ResultLevel TakeAccepted();
-  // The completed event (accept-all validation passed): snapshots the field history, then the
-  // action for REQUEST (InsertAction, ChangeAction, DeleteAction, the save actions).
+  // The completed event (accept-all validation passed): snapshots the field history (so that
+  // the history key recalls what the user had when the save was attempted), then the action
+  // for REQUEST: InsertAction, ChangeAction, DeleteAction; SaveRecord runs SaveOnInsertAction
+  // or SaveOnChangeAction after the ORIGINALREQUEST. A view answers Benign (a batch form with
+  // a FORMVCR moves on to the next record and answers Notify).
   virtual ResultLevel TakeCompleted();
-  // Close window or close down: Benign (close) when RESPONSE is RequestCompleted or there is
-  // no PRIMARY. With a PRIMARY the form's record checks belong here; they are not built yet,
-  // so the base closes (Benign) then too.
+  // Close window or close down. Closes (Benign) at once when RESPONSE is RequestCompleted or
+  // there is no PRIMARY. An insert or change form whose record differs from SAVED, with
+  // CANCELACTION not 0: bits 0 and 1 set ask "Save Record" (Yes presses OK, Cancel keeps the
+  // form open on FIRSTFIELD, No closes); bit 0 alone presses OK; bit 0 clear asks "Changes will
+  // be lost!" (No keeps the form open). An insert form leaving without completion cancels the
+  // record AutoNumber added (a failure keeps the form open). When records were added in this
+  // run (LASTINSERTEDPOSITION), or a record was written by the save button, the answer becomes
+  // RequestCompleted, and the buffer is re-read at the last inserted position. Pressing OK
+  // posts the accepted event to OKCONTROL (without one, the completed path is started as OK
+  // would); the close is then consumed (Notify).
   virtual ResultLevel TakeCloseEvent();
   // The dispatch of the current event (CurrentEvent()), in this order: a window event goes to
   // TakeWindowEvent; then by kind TakeAccepted, TakeNewSelection, the history key, TakeRejected,
@@ -237,12 +265,40 @@ class WindowManager {
   virtual void Update();
   // Disables or enables `control`; nothing for control 0.
   virtual void SetControlDisabled(std::int32_t control, bool disable);
-  // The save paths of a form. Not built yet: each answers Benign and writes nothing; the form
-  // task fills them in.
+  // OK on an insert form: the primary file manager inserts the record. A failure keeps the form
+  // open with the values typed, focus on FIRSTFIELD (Notify). On success, by INSERTACTION: 2
+  // ends the form with RequestCompleted; 4 asks "Record Added" (No ends with RequestCompleted,
+  // Yes starts another record); 3 starts another record at once; other values answer Benign.
+  // Starting another record: LASTINSERTEDPOSITION := the inserted record's position; the update
+  // files' buffers and the primary buffer get their values from when the form started; a new
+  // number is taken (AutoNumber; its failure closes the form); PrimeFields; the window is
+  // redisplayed with focus on FIRSTFIELD (Notify). A batch form always starts another record.
   virtual ResultLevel InsertAction();
+  // OK on a change form (and on an inserted record saved with the save button). An unchanged
+  // buffer writes nothing; otherwise the relation manager updates it (telling it whether the
+  // form keeps field history). A failure at level User asks "Record Update Error": Yes tries
+  // again, No closes the form (an insert form stays open), Cancel stays on FIRSTFIELD; other
+  // failures (such as a record changed by another station, whose values are then shown)
+  // redisplay and stay on FIRSTFIELD. Those answers are Notify. On success RESPONSE is
+  // RequestCompleted when a record was written (now or by the save button before), or when it
+  // was unchanged and the window has a toolbar with no pending navigation request; a change
+  // form then closes when CHANGEACTION is 2; an insert form completed this way closes (same
+  // condition) or, with INSERTACTION 3, starts another record from the values just saved.
   virtual ResultLevel ChangeAction();
+  // OK on a delete form whose DELETEACTION is neither 2 nor 4: deletes through the relation
+  // manager. A failure asks "Record Delete Error": Yes tries again, No closes (RESPONSE stays
+  // RequestCancelled), Cancel stays on FIRSTFIELD. Success ends with RequestCompleted. Answers
+  // Benign (Notify in a batch form, which re-saves the buffer and stays).
   virtual ResultLevel DeleteAction();
+  // The save button on an existing record: as ChangeAction's write (No to "Record Update
+  // Error" just stops); when it succeeded (or nothing had changed) the buffer is saved again
+  // as SAVED and the cancel buttons are disabled (DISABLECANCELBUTTON). REQUEST returns to
+  // ChangeRecord. Answers Notify: the form stays open.
   virtual ResultLevel SaveOnChangeAction();
+  // The save button on a new record: inserts it (REQUEST becomes ChangeRecord, SAVED is saved
+  // again, the cancel buttons are disabled; a failure leaves REQUEST InsertRecord). After the
+  // record was saved once, a later save is SaveOnChangeAction when the buffer changed. Answers
+  // Notify.
   virtual ResultLevel SaveOnInsertAction();
 
   // ---- Registration (called from a procedure's Init; before Init they are ignored).
@@ -266,8 +322,8 @@ class WindowManager {
   // keeping HISTORY in control order. A field number the table does not have is ignored.
   void AddHistoryFile(void* record, void* saved, const FieldTable& fields);
   void AddHistoryField(std::int32_t control, std::int32_t fieldNumber);
-  // Appends (file manager, 0) to FILES, creating it on first use. Its buffer is saved by
-  // PrimeUpdate (not built yet; until then nothing is saved and Kill has nothing to release).
+  // Appends (file manager, 0) to FILES, creating it on first use. PrimeUpdate saves its buffer,
+  // starting another record puts it back, and Kill releases the saved copy.
   void AddUpdateFile(FileManager& file);
   // The OK or save button was pressed: for insert, change and view requests accept-all
   // validation starts (a view also posts the completed event unless BATCHPROCESSING); for any
@@ -277,7 +333,34 @@ class WindowManager {
  private:
   void ReleaseSavedBuffers();
   void EnableCancelButtons();
+  void DisableCancelButtons();
   void CloseWindow();
+
+  // Record-request helpers (WindowManagerRequests.cpp).
+  FileManager* PrimaryFile() const;
+  // True when the primary record differs from the image saved as SAVED.
+  bool PrimaryChanged() const;
+  // Releases the image SAVED names (without applying it) and saves the primary buffer anew.
+  void SavePrimaryAgain();
+  // Redisplays the window and gives FIRSTFIELD the focus (which ends a running accept-all).
+  void ShowFirstField();
+  void SelectFirstField();
+  // One write of a change: nothing when the buffer is unchanged, else the relation manager's
+  // Update. `written` tells whether a record was written. Busy cursor while it runs.
+  ResultLevel WriteChange(bool* written);
+  // Starts the next record after an insert (see InsertAction); `restorePrimary` puts back the
+  // primary buffer's values from when the form started.
+  void StartAnotherRecord(bool restorePrimary);
+  // A batch form moves its navigator on, saves the new buffer, redisplays, selects FIRSTFIELD.
+  ResultLevel NavigateBatch();
+  // OK as the user would press it (the close path of a changed form).
+  void PressOk();
+  int Question(std::uint16_t message, int buttons, int defaultButton);
+  ResultLevel Report(std::uint16_t message);
+
+  // The save button wrote the current record in this run (cleared when another record
+  // starts): the form then answers RequestCompleted however it is left.
+  bool savedThisRun_ = false;
 
   HistoryEntry pendingHistory_;  // set by AddHistoryFile, completed by AddHistoryField
 };

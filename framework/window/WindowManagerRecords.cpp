@@ -1,45 +1,108 @@
-// The record-request side of the window manager: what is built of it so far (the completed
-// event's dispatch, the OK and save buttons, field history, update-file registration) and the
-// save paths, which answer Benign until the form task builds them on the file and relation
-// managers.
+// The record-request side of the window manager: preparing a form for its request, the
+// completed event's dispatch, the OK and save buttons, the checks made when a form is closed,
+// field history and the update files. The save paths themselves are in
+// WindowManagerRequests.cpp.
 #include <algorithm>
 #include <cstring>
 
+#include "framework/data/FileManager.h"
+#include "framework/data/RelationManager.h"
+#include "framework/errors/ErrorManager.h"
 #include "framework/window/WindowManager.h"
 #include "platform/values/FieldTable.h"
 #include "platform/window/EventLoop.h"
+#include "platform/window/ModalServices.h"
 
 namespace kv {
 
+namespace {
+
+// The message that refuses `request` on a form whose action for it is 1 (none); 0 when the
+// request is allowed.
+MessageId RefusedRequest(RequestCode request, std::uint8_t insertAction, std::uint8_t changeAction,
+                         std::uint8_t deleteAction) {
+  if (request == InsertRecord && insertAction == 1) return MsgInsertNotAllowed;
+  if (request == ChangeRecord && changeAction == 1) return MsgChangeNotAllowed;
+  if (request == DeleteRecord && deleteAction == 1) return MsgDeleteNotAllowed;
+  return 0;
+}
+
+}  // namespace
+
 ResultLevel WindowManager::PrimeUpdate() {
-  return Benign;
-}
-
-ResultLevel WindowManager::InsertAction() {
-  return Benign;
-}
-
-ResultLevel WindowManager::ChangeAction() {
-  return Benign;
-}
-
-ResultLevel WindowManager::DeleteAction() {
-  return Benign;
-}
-
-ResultLevel WindowManager::SaveOnChangeAction() {
-  return Benign;
-}
-
-ResultLevel WindowManager::SaveOnInsertAction() {
-  return Benign;
+  FileManager* file = PrimaryFile();
+  if (file == nullptr) return Benign;
+  if (MessageId refused = RefusedRequest(REQUEST, INSERTACTION, CHANGEACTION, DELETEACTION)) {
+    // A form configured without an action for this request (a viewing form) must not open as
+    // if it could carry it out.
+    (void)Report(refused);
+    RESPONSE = RequestCancelled;
+    return Fatal;
+  }
+  (void)file->PrepareUse(UseProcedure);
+  PRIMARY->SaveLinkValues();
+  if (FILES) {
+    for (FileEntry& e : *FILES) e.SAVED = static_cast<std::uint16_t>(e.MANAGER->SaveBuffer());
+  }
+  ResultLevel answer = Benign;
+  if (REQUEST == InsertRecord) {
+    if (INSERTACTION != 0) {
+      RESPONSE = RequestCompleted;
+      PrimeFields();
+      if (RESPONSE == RequestCancelled) {
+        answer = Fatal;
+      } else {
+        RESPONSE = RequestCancelled;
+      }
+    }
+  } else if (REQUEST == DeleteRecord && (DELETEACTION == 2 || DELETEACTION == 4)) {
+    RESPONSE = PRIMARY->Delete(DELETEACTION == 2) == Benign ? RequestCompleted : RequestCancelled;
+    answer = Fatal;
+  }
+  SavePrimaryAgain();
+  return answer;
 }
 
 ResultLevel WindowManager::TakeCloseEvent() {
   if (RESPONSE == RequestCompleted || PRIMARY == nullptr) return Benign;
-  // The checks of a changed form (ask to save, cancel an auto-numbered insert, re-get the last
-  // inserted record) need the primary file manager; until the form task adds them a form
-  // closes as a window without a primary table does.
+  FileManager* file = PrimaryFile();
+  if (CANCELACTION != 0 && (REQUEST == InsertRecord || REQUEST == ChangeRecord) &&
+      PrimaryChanged()) {
+    if ((CANCELACTION & 1) != 0) {
+      const int answer =
+          (CANCELACTION & 2) != 0
+              ? Question(MsgSaveRecord, kButtonYes + kButtonNo + kButtonCancel, kButtonCancel)
+              : kButtonYes;
+      if (answer == kButtonYes) {
+        PressOk();
+        return Notify;
+      }
+      if (answer != kButtonNo) {
+        SelectFirstField();
+        return Notify;
+      }
+    } else if (Report(MsgChangesWillBeLost) == Cancel) {
+      SelectFirstField();
+      return Notify;
+    }
+  }
+  if (ORIGINALREQUEST == InsertRecord && RESPONSE == RequestCancelled &&
+      PRIMARY->CancelAutoNumber() != Benign) {
+    SelectFirstField();
+    return Notify;
+  }
+  if (!LASTINSERTEDPOSITION.empty()) {
+    // Records were added in this run: the caller finds the last one in the buffer.
+    RESPONSE = RequestCompleted;
+    (void)file->Reget(LASTINSERTEDPOSITION);
+  } else if (savedThisRun_) {
+    // The save button wrote the record: the job is done, and the caller finds the record as it
+    // was written, not with changes the user chose to drop.
+    RESPONSE = RequestCompleted;
+    std::int32_t id = SAVED;
+    file->RestoreBuffer(id, true);
+    SAVED = static_cast<std::uint16_t>(id);
+  }
   return Benign;
 }
 
@@ -63,6 +126,9 @@ ResultLevel WindowManager::TakeCompleted() {
     case SaveRecord:
       if (ORIGINALREQUEST == InsertRecord) return SaveOnInsertAction();
       if (ORIGINALREQUEST == ChangeRecord) return SaveOnChangeAction();
+      return Benign;
+    case ViewRecord:
+      if (BATCHPROCESSING != 0 && FORMVCR != nullptr) return NavigateBatch();
       return Benign;
     default:
       return Benign;
@@ -122,9 +188,21 @@ void WindowManager::AddUpdateFile(FileManager& file) {
 }
 
 void WindowManager::ReleaseSavedBuffers() {
-  // Nothing is saved yet (PrimeUpdate, which saves the update buffers, comes with the form
-  // task, and with it the release of each FILES entry's SAVED and of the primary's SAVED).
-  FILES.reset();
+  // The saved images are dropped, not put back: the buffers keep what the form left in them
+  // (the record written, or the last one added) for the caller.
+  if (FILES) {
+    for (FileEntry& e : *FILES) {
+      std::int32_t id = e.SAVED;
+      if (id != 0) e.MANAGER->RestoreBuffer(id, false);
+      e.SAVED = 0;
+    }
+    FILES.reset();
+  }
+  if (FileManager* file = PrimaryFile(); file != nullptr && SAVED != 0) {
+    std::int32_t id = SAVED;
+    file->RestoreBuffer(id, false);
+    SAVED = 0;
+  }
 }
 
 void WindowManager::EnableCancelButtons() {

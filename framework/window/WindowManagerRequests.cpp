@@ -1,0 +1,282 @@
+// The save paths of a form: inserting, changing and deleting the primary record when the
+// completed event arrives, the save-and-stay button, and starting another record after an
+// insert. Writes go through the primary file manager (inserts) and its relation manager
+// (changes and deletes).
+#include "framework/data/FileManager.h"
+#include "framework/data/RelationManager.h"
+#include "framework/errors/ErrorManager.h"
+#include "framework/window/FormNavigator.h"
+#include "framework/window/WindowManager.h"
+#include "platform/window/EventLoop.h"
+#include "platform/window/ModalServices.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int kYesNoCancel = kButtonYes + kButtonNo + kButtonCancel;
+constexpr std::size_t kPositionLimit = 1024;
+
+// The answer to the retry question after a failed write.
+enum class Retry { kAgain, kLeave, kStay };
+
+Retry RetryAnswer(int button) {
+  if (button == kButtonYes) return Retry::kAgain;
+  if (button == kButtonNo) return Retry::kLeave;
+  return Retry::kStay;
+}
+
+}  // namespace
+
+// ---- Helpers ----------------------------------------------------------------------------------
+
+FileManager* WindowManager::PrimaryFile() const {
+  return PRIMARY != nullptr ? PRIMARY->ME : nullptr;
+}
+
+bool WindowManager::PrimaryChanged() const {
+  FileManager* file = PrimaryFile();
+  return file != nullptr && !file->EqualBuffer(SAVED);
+}
+
+void WindowManager::SavePrimaryAgain() {
+  FileManager* file = PrimaryFile();
+  if (file == nullptr) return;
+  // The earlier image is released first: the file manager keeps every saved image until it is
+  // restored, and a form that saves many times would otherwise pile them up for the thread.
+  std::int32_t id = SAVED;
+  file->RestoreBuffer(id, false);
+  SAVED = static_cast<std::uint16_t>(file->SaveBuffer());
+}
+
+void WindowManager::SelectFirstField() {
+  if (FIRSTFIELD != 0) MYWINDOW.Select(FIRSTFIELD);
+}
+
+void WindowManager::ShowFirstField() {
+  MYWINDOW.Display(0);
+  SelectFirstField();
+}
+
+int WindowManager::Question(std::uint16_t message, int buttons, int defaultButton) {
+  return ERRORS != nullptr ? ERRORS->AskQuestion(message, buttons, defaultButton) : defaultButton;
+}
+
+ResultLevel WindowManager::Report(std::uint16_t message) {
+  return ERRORS != nullptr ? ERRORS->HandleMessage(message) : Notify;
+}
+
+void WindowManager::DisableCancelButtons() {
+  if (DISABLECANCELBUTTON == 0 || !BUTTONS) return;
+  for (const ButtonEntry& b : *BUTTONS) {
+    if (b.ACTION == RequestCancelled) SetControlDisabled(b.CONTROL, true);
+  }
+}
+
+void WindowManager::PressOk() {
+  if (OKCONTROL != 0) {
+    MYWINDOW.Post(kEventAccepted, OKCONTROL);
+  } else {
+    // A form without an OK control still has to be able to save when it is closed; this is
+    // what its OK would do.
+    PostCompleted();
+  }
+}
+
+ResultLevel WindowManager::WriteChange(bool* written) {
+  *written = false;
+  if (!PrimaryChanged()) return Benign;
+  MYWINDOW.SetBusy(true);
+  ResultLevel r = PRIMARY->Update(HISTORYKEY != 0);
+  MYWINDOW.SetBusy(false);
+  *written = r == Benign;
+  return r;
+}
+
+void WindowManager::StartAnotherRecord(bool restorePrimary) {
+  FileManager* file = PrimaryFile();
+  LASTINSERTEDPOSITION = file->GetPosition().substr(0, kPositionLimit);
+  if (FILES) {
+    for (FileEntry& e : *FILES) {
+      std::int32_t id = e.SAVED;
+      e.MANAGER->RestoreBuffer(id, true);
+      e.SAVED = static_cast<std::uint16_t>(e.MANAGER->SaveBuffer());
+    }
+  }
+  if (restorePrimary) {
+    std::int32_t id = SAVED;
+    file->RestoreBuffer(id, true);
+    SAVED = static_cast<std::uint16_t>(id);
+  }
+  savedThisRun_ = false;
+  (void)file->PrepareUse(UseProcedure);
+  if (file->AutoNumber() != Benign) {
+    MYWINDOW.Post(kEventCloseWindow);
+  } else {
+    PrimeFields();
+    RESPONSE = RequestCancelled;
+  }
+  SavePrimaryAgain();
+  MYWINDOW.Display(0);
+}
+
+ResultLevel WindowManager::NavigateBatch() {
+  FORMVCR->Move(VCRREQUEST != nullptr ? *VCRREQUEST : 0);
+  SavePrimaryAgain();
+  ShowFirstField();
+  return Notify;
+}
+
+// ---- The actions ------------------------------------------------------------------------------
+
+ResultLevel WindowManager::InsertAction() {
+  FileManager* file = PrimaryFile();
+  if (file == nullptr) return Benign;
+  if (file->Insert() != Benign) {
+    SelectFirstField();
+    return Notify;
+  }
+  if (BATCHPROCESSING == 0) {
+    if (INSERTACTION == 2) {
+      SetResponse(RequestCompleted);
+      return Benign;
+    }
+    if (INSERTACTION == 4) {
+      if (Report(MsgRecordAdded) != Benign) {
+        SetResponse(RequestCompleted);
+        return Benign;
+      }
+    } else if (INSERTACTION != 3) {
+      return Benign;
+    }
+  }
+  StartAnotherRecord(true);
+  SelectFirstField();
+  return Notify;
+}
+
+ResultLevel WindowManager::ChangeAction() {
+  if (PrimaryFile() == nullptr) return Benign;
+  bool written = false;
+  for (;;) {
+    RESPONSE = RequestCancelled;
+    ResultLevel r = WriteChange(&written);
+    if (r == User) {
+      switch (RetryAnswer(Question(MsgRetryUpdate, kYesNoCancel, kButtonCancel))) {
+        case Retry::kAgain:
+          continue;
+        case Retry::kLeave:
+          if (ORIGINALREQUEST != InsertRecord) MYWINDOW.Post(kEventCloseWindow);
+          return Notify;
+        case Retry::kStay:
+          ShowFirstField();
+          return Notify;
+      }
+    }
+    if (r != Benign) {
+      ShowFirstField();
+      return Notify;
+    }
+    break;
+  }
+  const bool noNavigation = VCRREQUEST == nullptr || *VCRREQUEST == 0;
+  if (written || savedThisRun_ || (TOOLBAR != nullptr && noNavigation)) {
+    RESPONSE = RequestCompleted;
+  }
+  if (ORIGINALREQUEST == ChangeRecord) {
+    if (BATCHPROCESSING == 0) {
+      if (CHANGEACTION == 2) MYWINDOW.Post(kEventCloseWindow);
+    } else if (FORMVCR != nullptr) {
+      return NavigateBatch();
+    }
+  }
+  if (ORIGINALREQUEST == InsertRecord && RESPONSE == RequestCompleted) {
+    // A record inserted with the save button and now completed with OK.
+    EnableCancelButtons();
+    REQUEST = InsertRecord;
+    if (INSERTACTION == 3) {
+      StartAnotherRecord(false);
+      ShowFirstField();
+      return Notify;
+    }
+    if (BATCHPROCESSING == 0 && CHANGEACTION == 2) MYWINDOW.Post(kEventCloseWindow);
+  }
+  return Benign;
+}
+
+ResultLevel WindowManager::DeleteAction() {
+  if (PrimaryFile() == nullptr) return Benign;
+  for (;;) {
+    RESPONSE = RequestCancelled;
+    MYWINDOW.SetBusy(true);
+    ResultLevel r = PRIMARY->Delete(DELETEACTION == 2);
+    MYWINDOW.SetBusy(false);
+    if (r == Benign || r == Cancel) {
+      if (BATCHPROCESSING == 0) SetResponse(RequestCompleted);
+      break;
+    }
+    Retry answer = RetryAnswer(Question(MsgRetryDelete, kYesNoCancel, kButtonCancel));
+    if (answer == Retry::kAgain) continue;
+    if (answer == Retry::kLeave) {
+      if (BATCHPROCESSING == 0) MYWINDOW.Post(kEventCloseWindow);
+    } else {
+      ShowFirstField();
+    }
+    break;
+  }
+  if (BATCHPROCESSING == 0) return Benign;
+  SavePrimaryAgain();
+  ShowFirstField();
+  return Notify;
+}
+
+ResultLevel WindowManager::SaveOnInsertAction() {
+  FileManager* file = PrimaryFile();
+  if (file == nullptr) {
+    // Nothing was saved: the record is still a new one.
+    REQUEST = InsertRecord;
+    return Notify;
+  }
+  if (BEFORESAVEREQUEST == InsertRecord) {
+    if (file->Insert() == Benign) {
+      REQUEST = ChangeRecord;
+      SelectFirstField();
+      SavePrimaryAgain();
+      DisableCancelButtons();
+      savedThisRun_ = true;
+    } else {
+      REQUEST = InsertRecord;
+    }
+    return Notify;
+  }
+  REQUEST = ChangeRecord;
+  if (!PrimaryChanged()) return Notify;
+  return SaveOnChangeAction();
+}
+
+ResultLevel WindowManager::SaveOnChangeAction() {
+  if (PrimaryFile() != nullptr) {
+    for (;;) {
+      RESPONSE = RequestCancelled;
+      bool written = false;
+      ResultLevel r = WriteChange(&written);
+      if (r == Benign) {
+        SavePrimaryAgain();
+        DisableCancelButtons();
+        if (written) savedThisRun_ = true;
+        break;
+      }
+      if (r == User) {
+        Retry answer = RetryAnswer(Question(MsgRetryUpdate, kYesNoCancel, kButtonCancel));
+        if (answer == Retry::kAgain) continue;
+        if (answer == Retry::kLeave) break;
+      }
+      ShowFirstField();
+      break;
+    }
+  }
+  REQUEST = ChangeRecord;
+  return Notify;
+}
+
+}  // namespace kv
