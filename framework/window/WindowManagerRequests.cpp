@@ -98,8 +98,10 @@ void WindowManager::StartAnotherRecord(bool restorePrimary) {
   LASTINSERTEDPOSITION = file->GetPosition().substr(0, kPositionLimit);
   if (FILES) {
     for (FileEntry& e : *FILES) {
+      // A form usually lists its primary file among the update files too; when the new record
+      // is to start from the values just saved, that entry must not put the old ones back.
       std::int32_t id = e.SAVED;
-      e.MANAGER->RestoreBuffer(id, true);
+      e.MANAGER->RestoreBuffer(id, restorePrimary || e.MANAGER != file);
       e.SAVED = static_cast<std::uint16_t>(e.MANAGER->SaveBuffer());
     }
   }

@@ -221,6 +221,7 @@ RunningForm::RunningForm(ErrorManager& errors, FormSetup setup, HeadlessBackend&
     file.Init();
     RelationManager relations;
     relations.Init(file, false);
+    file.rejectField = setup.rejectField;
     (void)file.PrepareUse(Initialize);
     file.FILE->Decl().Layout().Clear(file.FILE->Record());
     if (!setup.load.code.empty()) {

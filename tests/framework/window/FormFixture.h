@@ -95,6 +95,7 @@ struct FormSetup {
   std::function<void(WindowManager&)> primeFields;
   bool toolbar = true;      // the program's procedures all have one
   bool saveButton = false;  // SAVECONTROL := kSave
+  int rejectField = 0;      // the parts file's validation fails for this field
   // Field validation of the form when a control is accepted: false selects the control and
   // consumes the event (which stops accept-all).
   std::function<bool(int control, const PartRec& record)> validate;

@@ -149,6 +149,44 @@ TEST_F(FormTest, ChangeWritesOnlyAChangedRecord) {
   }
 }
 
+// A change the file refuses (its validation fails) asks "Record Update Error": Yes tries
+// again, Cancel stays on FIRSTFIELD, No closes the form (which then asks whether the changes
+// may be lost). Nothing is written.
+TEST_F(FormTest, RefusedChangeOffersToTryAgain) {
+  WriteParts(errors, {kAlpha});
+  FormSetup setup;
+  setup.request = ChangeRecord;
+  setup.load = kAlpha;
+  setup.rejectField = 2;
+  RunningForm form(errors, setup, backend);
+  ASSERT_TRUE(Settled());
+  ASSERT_EQ(TypeInto(form.Id(), kName, "Refused"), InputStatus::kOk);
+  form.Win().Select(kQty);
+  ASSERT_TRUE(Settled());
+  const int before = PartsFile::writes;
+  ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
+  for (int answer : {kButtonYes, kButtonCancel}) {
+    ASSERT_TRUE(Settled());
+    ASSERT_EQ(Pending(), "Record Update Error");
+    ASSERT_TRUE(Answer(answer));
+  }
+  ASSERT_TRUE(Settled());
+  ASSERT_TRUE(form.Win().IsOpen());
+  EXPECT_EQ(form.Win().Focus(), kCode);
+  EXPECT_EQ(form.Win().Text(kName), "Refused");
+  ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
+  ASSERT_TRUE(Settled());
+  ASSERT_EQ(Pending(), "Record Update Error");
+  ASSERT_TRUE(Answer(kButtonNo));
+  ASSERT_TRUE(Settled());
+  ASSERT_EQ(Pending(), "Changes will be lost!");
+  ASSERT_TRUE(Answer(kButtonYes));
+  form.Finish();
+  EXPECT_EQ(form.response, RequestCancelled);
+  EXPECT_EQ(PartsFile::writes, before);
+  EXPECT_EQ(ReadParts(errors), Parts{kAlpha});
+}
+
 // Another station changed the record while the form was open: "Record Was Not Updated" (the
 // variant that offers the recall key), the other station's values are shown, Ctrl+H on an
 // entry brings back what the user typed, and OK then writes it.
