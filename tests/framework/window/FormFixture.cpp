@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "platform/RuntimeError.h"
+#include "platform/qt/sql/SqlConnection.h"
 #include "platform/window/EventHub.h"
 #include "platform/window/EventLoop.h"
 #include "platform/window/KeyCode.h"
@@ -27,6 +28,12 @@ const FieldTableLayout& PartLayout() {
 
 const FieldTable& PartsFields() {
   return PartLayout().Fields();
+}
+
+// A thread's database connection is released before the thread ends, not by its thread-local
+// destructor, which may run after the program's own exit has torn the SQL layer down.
+void ReleaseConnections() {
+  ForgetThreadConnections();
 }
 
 WindowDefinition FormDefinition() {
@@ -118,6 +125,7 @@ void OnOtherThread(ErrorManager& errors, const std::function<void(PartsFile&)>& 
     body(file);
     (void)file.Close();
     file.Kill();
+    ReleaseConnections();
   });
   thread.Join();
 }
@@ -239,6 +247,7 @@ RunningForm::RunningForm(ErrorManager& errors, FormSetup setup, HeadlessBackend&
     position = file.GetPosition();
     relations.Kill();
     file.Kill();
+    ReleaseConnections();
     std::lock_guard lock(EventHub::Instance().Lock());
     done_ = true;
     EventHub::Instance().WakeWaiters();
