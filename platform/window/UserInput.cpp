@@ -244,6 +244,19 @@ InputStatus ResizeWindow(WindowId window, int width, int height) {
   return InputStatus::kOk;
 }
 
+InputStatus ChangeWindowState(WindowId window, WindowShowState state) {
+  InputStatus s = Check(window, 0, nullptr);
+  if (s != InputStatus::kOk) return s;
+  Window w(window);
+  bool maximized = state == WindowShowState::kMaximized;
+  bool minimized = state == WindowShowState::kMinimized;
+  if (w.Maximized() == maximized && w.Minimized() == minimized) return InputStatus::kOk;
+  w.SetMinimized(minimized);
+  w.SetMaximized(maximized);
+  w.Post(kEventStateChanged);
+  return InputStatus::kOk;
+}
+
 InputStatus CloseBox(WindowId window) {
   InputStatus s = Check(window, 0, nullptr);
   if (s != InputStatus::kOk) return s;

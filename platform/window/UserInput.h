@@ -65,6 +65,15 @@ InputStatus DragThumb(WindowId window, int control, int position);
 // posts sized. A window that is not resizable refuses (kWrongKind).
 InputStatus ResizeWindow(WindowId window, int width, int height);
 
+// The window's state as its title-bar buttons set it.
+enum class WindowShowState : int { kNormal = 0, kMaximized = 1, kMinimized = 2 };
+
+// Minimizes, maximizes or restores a window as its title-bar buttons do: sets the state and
+// posts state changed. The size is not touched: a backend whose screen gives the window a new
+// client size reports it with ResizeWindow as well. Refuses nothing beyond the common checks;
+// choosing the state the window already has posts nothing.
+InputStatus ChangeWindowState(WindowId window, WindowShowState state);
+
 // The window's close box: posts the close-window event.
 InputStatus CloseBox(WindowId window);
 

@@ -267,7 +267,43 @@ Rect Window::ControlRect(int control) const {
   return ReadControl(id_, control, Rect{}, [](const Control& c) { return c.rect; });
 }
 void Window::SetControlRect(int control, const Rect& rect) {
-  ChangeControl(id_, control, [&](Control& c) { c.rect = rect; });
+  bool moved = false;
+  M().With(id_, [&](WindowState& w) {
+    Control* c = w.Find(control);
+    if (c == nullptr) return;
+    if (w.deferredMoves == 0) {
+      c->rect = rect;
+      moved = true;
+      return;
+    }
+    for (auto& pending : w.pendingMoves) {
+      if (pending.first == control) {
+        pending.second = rect;
+        return;
+      }
+    }
+    w.pendingMoves.emplace_back(control, rect);
+  });
+  if (moved) M().ReportChange(id_, control);
+}
+int Window::DeferredMoveCount() const {
+  return ReadWindow(id_, 0, [](const WindowState& w) { return w.deferredMoves; });
+}
+void Window::SetDeferredMoveCount(int count) {
+  bool applied = false;
+  M().With(id_, [&](WindowState& w) {
+    w.deferredMoves = count;
+    if (count != 0) return;
+    // All pending moves land under one hold of the model lock: nobody sees half a layout.
+    for (const auto& [number, rect] : w.pendingMoves) {
+      if (Control* c = w.Find(number)) {
+        c->rect = rect;
+        applied = true;
+      }
+    }
+    w.pendingMoves.clear();
+  });
+  if (applied) M().ReportChange(id_, 0);
 }
 std::string Window::Property(int control, int number) const {
   return ReadControl(id_, control, std::string(), [&](const Control& c) {

@@ -120,6 +120,14 @@ class Window {
   void SetText(int control, std::string text);
   Rect ControlRect(int control) const;
   void SetControlRect(int control, const Rect& rect);
+  // Deferred moves: while the window's deferred-move count is not 0, SetControlRect keeps each
+  // move pending (ControlRect still answers the rectangle shown; a second move of the same
+  // control replaces its pending one). Setting the count to 0 carries out every pending move
+  // at once, as one change of the window, so that a backend shows the new layout in one step.
+  // A positive count is the number of moves expected; a negative one marks a batch opened by
+  // an outer caller. Pending moves of a control destroyed meanwhile are dropped.
+  int DeferredMoveCount() const;
+  void SetDeferredMoveCount(int count);
   bool Hidden(int control) const;
   void SetHidden(int control, bool on);
   bool Disabled(int control) const;

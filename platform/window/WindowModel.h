@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/window/Window.h"
@@ -48,6 +49,10 @@ struct WindowState {
   int acceptAllLast = 0;  // number of the last control accept-all validated
   bool busy = false;
   int nextCreated = 0;  // next number for a run-time control
+  // Deferred moves (Window::SetDeferredMoveCount): while the count is not 0, control moves
+  // wait in pendingMoves (control number, rectangle), in order of moving.
+  int deferredMoves = 0;
+  std::vector<std::pair<int, Rect>> pendingMoves;
   std::vector<Control> controls;
   std::map<int, std::string> properties;
   struct Handler {
