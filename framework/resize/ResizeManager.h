@@ -120,10 +120,17 @@ class ResizeManager : public WindowResizer {
   virtual void CaptureControls();
   // The event handler: Resize(0).
   virtual void ResizeWindow();
-  // Lays out the children of `control` (0: the whole window) for its current size; see the
-  // source for the steps. Nothing happens when no control is managed, when the window's size
-  // is the one of the last resize, while the window is minimized, or for a control that is not
-  // in the list. Answers false always.
+  // Lays out the children of `control` (0: the whole window) for its current size. Nothing
+  // happens when no control is managed, while the window is minimized, for a control that is
+  // not in the list, or (control 0) when the window's size is that of the last resize.
+  // Otherwise, for the window back at its initial size every control goes back to its initial
+  // rectangle; for any other size each child of `control` is computed (ComputePosition) from
+  // its initial rectangle and its parent's initial and current rectangles, and the children of
+  // every control that moved follow, parents before children (RESIZELIST keeps the work).
+  // Moves to the rectangle a control already has are skipped. With DEFERMOVES the moves land
+  // as one batch (a batch an outer caller opened stays open); without, the far controls move
+  // first when the window grows and the near ones first when it shrinks. Afterwards
+  // RESIZECALLED is set and, for control 0, PREVIOUSWIN is the window's size. Answers false.
   virtual std::uint8_t Resize(std::int32_t control);
   // Puts the window back as captured: its maximized and minimized states, its width and height
   // (the position stays), and every control at its initial rectangle.
