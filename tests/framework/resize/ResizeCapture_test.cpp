@@ -135,11 +135,12 @@ TEST(ResizeCapture, CaptureSkipsAndRecaptures) {
     ASSERT_EQ(m.CONTROLQUEUE->size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
       const auto& r = m.CONTROLQUEUE->at(i);
-      SCOPED_TRACE("control " + std::to_string(expected[i].id));
-      EXPECT_EQ(r.ID, expected[i].id);
-      EXPECT_EQ(r.TYPE, expected[i].type);
-      EXPECT_EQ(r.POSITIONALSTRATEGY, expected[i].positional);
-      EXPECT_EQ(r.RESIZESTRATEGY, expected[i].resize);
+      // A scoped trace would leave a per-thread record behind on this short-lived thread.
+      const std::string which = "control " + std::to_string(expected[i].id);
+      EXPECT_EQ(r.ID, expected[i].id) << which;
+      EXPECT_EQ(r.TYPE, expected[i].type) << which;
+      EXPECT_EQ(r.POSITIONALSTRATEGY, expected[i].positional) << which;
+      EXPECT_EQ(r.RESIZESTRATEGY, expected[i].resize) << which;
     }
     EXPECT_EQ(Show(m.ORIGWIN.Rectangle()), Show({0, 0, 400, 300}));
 
