@@ -1,10 +1,13 @@
 #include "platform/headless/HeadlessScriptDriver.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "platform/script/ScriptRunner.h"
+#include "platform/thread/LogicalThread.h"
 #include "platform/window/UserInput.h"
 
 namespace kv {
@@ -68,6 +71,13 @@ ScriptResult RunScriptHeadless(const Script& script, const std::function<int(Bac
   ScriptResult result;
   bool ended = false;
   backend->SetSession([&] {
+    // A program that ends the process itself (Halt: a dialog left without going on) counts as
+    // ended for the script, which goes on to its verdict: the halting thread stops here instead
+    // of ending the process, so that the exit code is the script's and not the program's.
+    SetHaltHandler([backend](int code, std::string_view) {
+      backend->Quit(code);
+      for (;;) ::pause();
+    });
     result = runner.Run(script);
     ended = runner.Finish();
     if (!backend->QuitRequested()) backend->Quit(0);

@@ -38,7 +38,11 @@ class HeadlessScriptDriver final : public ScriptDriver {
 // test procedure, or the program's own entry, which calls RunProgram itself. When the script
 // ends (passed or failed) and the program still runs, the runner brings it down
 // (ScriptRunner::Finish). Returns the script's result; `exitCode` (optional) receives the
-// program's exit code. A program that halts ends the process, as a halt always does.
+// program's exit code. A program that halts (ends the process itself, as a dialog left
+// without going on does) counts as ended: the halting thread is stopped instead of ending the
+// process, the script goes on to its verdict, and `exitCode` receives the halt's code. The
+// stopped thread stays alive until the process ends, so the caller ends the process without
+// waiting for logical threads.
 // Thread: the process's main thread.
 ScriptResult RunScriptHeadless(const Script& script, const std::function<int(Backend&)>& run,
                                int* exitCode = nullptr);
