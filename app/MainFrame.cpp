@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "app/Globals.h"
+#include "app/SQLConnect.h"
 #include "app/windows/MainWindow.h"
 #include "platform/window/EventLoop.h"
 
@@ -34,7 +35,9 @@ ResultLevel MainFrame::Init() {
   AddItem(toolbar_);
   GlobalRequest = 0;
   GlobalResponse = 0;
-  // The connection dialog runs here, before the frame opens, once it is built.
+  // The connection dialog returns only with a working connection; otherwise the process has
+  // already ended and the frame never opens.
+  SQLConnect();
   Open(window_, Window(), WindowKind::kFrame);
   SetAlerts();
   return Benign;

@@ -12,9 +12,9 @@ namespace kv {
 // thread of its own (stack of 50000 bytes) and "Exit", like the frame's close box, closes the
 // frame and ends the procedure. The frame saves no window position.
 //
-// Not wired yet: the connection dialog, which Init runs before the frame opens, and the
-// products list itself, which the browse module registers with SetBrowseProcedure. Until then
-// the frame opens at once and "Browse Articulos" starts nothing.
+// Init runs the connection dialog (app/SQLConnect.h) before the frame opens: the frame opens
+// only once a connection works. Not wired yet: the products list itself, which the browse
+// module registers with SetBrowseProcedure; until then "Browse Articulos" starts nothing.
 //
 // Thread: Main runs on the program's main logical thread.
 class MainFrame : public WindowManager {

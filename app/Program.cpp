@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/ThreadSetup.h"
 #include "framework/errors/ErrorStatus.h"
+#include "platform/storage/DriverRegistry.h"
 
 namespace kv {
 
@@ -23,6 +24,7 @@ void ProgramMain() {
 
 int RunKorvandel(Backend& backend) {
   ReportStartupStep("runtime");
+  RegisterSqlDrivers();
   InstallThreadSetup();
   int code = RunProgram(backend, ProgramMain);
   ReportStartupStep("exit " + std::to_string(code));

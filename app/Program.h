@@ -5,7 +5,8 @@
 namespace kv {
 
 // The program from start to end, in a fixed order:
-//   1. the runtime is up (the caller created its backend; without one there is no program);
+//   1. the runtime is up (the caller created its backend; without one there is no program) and
+//      the SQL drivers are registered;
 //   2. the process-wide objects exist (ConnectionOwner cleared, GlobalErrors, INIMgr: built
 //      before main, in that order);
 //   3. each logical thread starts with its error status and zeroed request globals
@@ -13,7 +14,8 @@ namespace kv {
 //   4. program main, on logical thread 1: GlobalErrors.Init with the thread's error status;
 //   5. INIMgr.Init("Korvandel.INI", settings file, no extra data);
 //   6. the main thread's table managers;
-//   7. Main, the application frame;
+//   7. Main, the application frame, whose Init runs the connection dialog first (leaving the
+//      dialog without a connection ends the process there, with exit code 0);
 //   8. when Main returns: INIMgr.Update, then INIMgr.Kill, which writes the sector list;
 //   9. the backend's loop ends and the process exits with code 0.
 // Each step is reported through ReportStartupStep.

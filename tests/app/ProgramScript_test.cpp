@@ -63,7 +63,11 @@ TEST(ProgramScript, ScriptedSessionsStartAndEndTheProgram) {
         return 91;
       });
       EXPECT_EQ(child.Wait(), c.exitCode);
-      EXPECT_EQ(writes.Count(), 1);
+      // The connection dialog writes its entries and its window position; the sector list is
+      // written once on the way out. Replacements in quick succession may be seen as one.
+      const int count = writes.Count();
+      EXPECT_GE(count, 1);
+      EXPECT_LE(count, 3);
       std::string ini = test::ReadFile(dir.File("Korvandel.INI"));
       EXPECT_NE(ini.find("[__Dont_Touch_Me__]"), std::string::npos) << ini;
     }

@@ -1,0 +1,167 @@
+// The connection dialog driven by scripted sessions (tests/app/scripts/connect_*.kvs), the way
+// a user starts the program with a script: the program binary runs in a folder of its own, the
+// script drives it, and its exit code says whether the script passed. Placeholders written
+// @NAME@ in a script are filled in before it runs (the PostgreSQL server and credentials of
+// the test run are not known in advance).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "app/ConnectSettings.h"
+#include "tests/app/PgAdmin.h"
+#include "tests/app/ProgramSession.h"
+
+namespace kv {
+namespace {
+
+std::string ProgramBinary() {
+  char self[PATH_MAX] = {};
+  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return {};
+  return (std::filesystem::path(self).parent_path().parent_path() / "korvandel").string();
+}
+
+std::string ScriptText(const std::string& name) {
+  const char* source = std::getenv("KORVANDEL_SOURCE_DIR");
+  std::filesystem::path root = source != nullptr
+                                   ? std::filesystem::path(source)
+                                   : std::filesystem::path(__FILE__).parent_path() / "../..";
+  return test::ReadFile((root / "tests/app/scripts" / name).string());
+}
+
+struct ScriptRun {
+  int exitCode = -1;
+  std::string output;  // the runner's report on standard error
+};
+
+// Runs script `name` with its placeholders replaced, in `folder`.
+ScriptRun RunScript(const test::TempDirectory& folder, const std::string& name,
+                    const std::map<std::string, std::string>& values = {}) {
+  std::string text = ScriptText(name);
+  for (const auto& [key, value] : values) {
+    const std::string mark = "@" + key + "@";
+    for (std::size_t at; (at = text.find(mark)) != std::string::npos;)
+      text.replace(at, mark.size(), value);
+  }
+  const std::string script = folder.File("session.kvs");
+  std::ofstream(script) << text;
+  const std::string report = folder.File("report.txt");
+  const std::string binary = ProgramBinary();
+  test::ChildProcess child([&]() -> int {
+    if (::chdir(folder.path().c_str()) != 0) return 90;
+    int fd = ::open(report.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd >= 0) ::dup2(fd, 2);
+    ::execl(binary.c_str(), "korvandel", "--script", script.c_str(), static_cast<char*>(nullptr));
+    return 91;
+  });
+  ScriptRun run;
+  run.exitCode = child.Wait();
+  run.output = test::ReadFile(report);
+  return run;
+}
+
+bool Exists(const test::TempDirectory& folder, const std::string& name) {
+  return std::filesystem::exists(folder.File(name));
+}
+
+class ConnectScript : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(std::filesystem::exists(ProgramBinary()))
+        << ProgramBinary() << " is missing: build the korvandel target";
+  }
+};
+
+// A fresh machine reaches the embedded database with what was typed, and the settings are
+// written; without "Remember User/Password" the user and password are written empty and the
+// next start shows them empty.
+TEST_F(ConnectScript, FreshMachineThenNextStart) {
+  test::TempDirectory folder;
+  ScriptRun first = RunScript(folder, "connect_fresh.kvs");
+  EXPECT_EQ(first.exitCode, 0) << first.output;
+  EXPECT_TRUE(Exists(folder, "shop.sqlite"));
+  ConnectEntries stored = LoadConnectEntries(folder.File("Korvandel.INI"));
+  EXPECT_EQ(stored.dbName, "shop");
+  EXPECT_EQ(stored.remeberUP, 0);
+  EXPECT_EQ(stored.user, "");
+  EXPECT_EQ(stored.pass, "");
+  ScriptRun second = RunScript(folder, "connect_remembered.kvs", {{"USER", ""}, {"PASS", ""}});
+  EXPECT_EQ(second.exitCode, 0) << second.output;
+}
+
+// Leaving the dialog by "&Exit Program" or its close box ends the program with exit code 0
+// (the script's own checks then pass); nothing is connected or remembered.
+TEST_F(ConnectScript, LeavingEndsTheProgram) {
+  for (const char* name : {"connect_exit.kvs", "connect_close_box.kvs"}) {
+    SCOPED_TRACE(name);
+    test::TempDirectory folder;
+    ScriptRun run = RunScript(folder, name);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("program exit code 0"), std::string::npos) << run.output;
+    EXPECT_FALSE(Exists(folder, "never.sqlite"));
+    EXPECT_EQ(test::ReadFile(folder.File("Korvandel.INI")).find("MSSQLConnect"), std::string::npos);
+  }
+}
+
+// A script that fails while the dialog is open fails the run, although the program ends itself
+// with exit code 0 when the runner closes the dialog.
+TEST_F(ConnectScript, AFailingCheckInTheDialogFailsTheRun) {
+  test::TempDirectory folder;
+  ScriptRun run = RunScript(folder, "connect_remembered.kvs", {{"USER", "x"}, {"PASS", "y"}});
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find("line 5:"), std::string::npos) << run.output;
+}
+
+// The failure message, then a corrected entry connects in the same dialog.
+TEST_F(ConnectScript, FailureThenCorrection) {
+  test::TempDirectory folder;
+  const std::string message =
+      "Can not connect to MSSQL...|ERRORCODE(): 90|ERROR(): File System Error|FILEERRORCODE(): "
+      "|FILEERROR(): invalid connection string: the database name must be a plain file name";
+  ScriptRun run = RunScript(folder, "connect_failure.kvs", {{"MESSAGE", message}});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Exists(folder, "inside.sqlite"));
+  EXPECT_FALSE(Exists(folder, "../outside.sqlite"));
+}
+
+// Auto connect: the frame is the first thing shown.
+TEST_F(ConnectScript, AutoConnect) {
+  test::TempDirectory folder;
+  std::ofstream(folder.File("Korvandel.INI"))
+      << "[MSSQLConnect]\nLOC:DBname=auto\nLOC:AutoConnect=1\n";
+  ScriptRun run = RunScript(folder, "connect_auto.kvs");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Exists(folder, "auto.sqlite"));
+}
+
+// PostgreSQL with a server, database, user and password as long as the entries take (the
+// connection string is about 100 characters), then the next start shows them remembered.
+TEST_F(ConnectScript, PostgresWithLongEntries) {
+  if (!test::PgAvailable()) {
+    if (test::PgRequired()) FAIL() << "PostgreSQL is required but PGHOST is not set";
+    GTEST_SKIP() << "PGHOST/PGDATABASE not set";
+  }
+  const std::string server = test::PgServer();
+  ASSERT_LE(server.size(), 30u) << server;
+  test::PgScratch scratch("script", 30, 20, "p,a;s=s{w}o rd_12345");
+  ASSERT_TRUE(scratch.Ok()) << scratch.Error();
+  test::TempDirectory folder;
+  ScriptRun run = RunScript(folder, "connect_server.kvs",
+                            {{"SERVER", server},
+                             {"DB", scratch.Database()},
+                             {"USER", scratch.User()},
+                             {"PASS", scratch.Password()}});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  ConnectEntries stored = LoadConnectEntries(folder.File("Korvandel.INI"));
+  EXPECT_EQ(ComposeConnectionString(stored).size(), server.size() + 73);
+  EXPECT_EQ(stored.pass, scratch.Password());
+}
+
+}  // namespace
+}  // namespace kv
