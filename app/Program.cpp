@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/ThreadSetup.h"
+#include "app/data/ProductsManagers.h"
 #include "framework/errors/ErrorStatus.h"
 #include "platform/storage/DriverRegistry.h"
 
@@ -25,6 +26,7 @@ void ProgramMain() {
 int RunKorvandel(Backend& backend) {
   ReportStartupStep("runtime");
   RegisterSqlDrivers();
+  RegisterProductsManagers();
   InstallThreadSetup();
   int code = RunProgram(backend, ProgramMain);
   ReportStartupStep("exit " + std::to_string(code));
