@@ -12,15 +12,20 @@ namespace {
 // tells its callbacks that the thread's use ends, is closed, and is destroyed.
 struct ThreadInstances {
   std::unordered_map<const TableDecl*, std::unique_ptr<Table>> tables;
-  ~ThreadInstances() {
+  void Release() {
     for (auto& [decl, table] : tables) table->EndOfUse();
     tables.clear();
   }
+  ~ThreadInstances() { Release(); }
 };
 
 thread_local ThreadInstances tInstances;
 
 }  // namespace
+
+void ReleaseThreadTables() {
+  tInstances.Release();
+}
 
 TableDecl::TableDecl(std::string label, std::string externalName, std::string driver,
                      const RecordLayout& layout, bool threaded)

@@ -69,4 +69,9 @@ class TableDecl {
   mutable std::unique_ptr<Table> shared_;  // guarded by sharedOnce_ (written once)
 };
 
+// Ends the calling thread's use of its instances of threaded declarations: each tells its
+// callbacks, is closed and destroyed, as at the end of the thread. A later Instance() call on
+// the thread makes a new instance. Thread: any (acts on the calling thread only).
+void ReleaseThreadTables();
+
 }  // namespace kv
