@@ -64,7 +64,7 @@ ProductsRelationManager::~ProductsRelationManager() {
 
 void ProductsRelationManager::Init() {
   file_->Init();
-  TableRelations::Init(*file_, false);
+  RelationManager::Init(*file_, false);
 }
 
 void ProductsRelationManager::Kill() {
@@ -72,7 +72,7 @@ void ProductsRelationManager::Kill() {
     file_->Kill();
     file_.reset();
   }
-  TableRelations::Kill();
+  RelationManager::Kill();
   if (tProductsRelations == this) tProductsRelations = nullptr;
 }
 
@@ -116,7 +116,7 @@ SQLInterfaceRelationManager::~SQLInterfaceRelationManager() {
 
 void SQLInterfaceRelationManager::Init() {
   file_->Init();
-  TableRelations::Init(*file_, false);
+  RelationManager::Init(*file_, false);
 }
 
 void SQLInterfaceRelationManager::Kill() {
@@ -124,7 +124,7 @@ void SQLInterfaceRelationManager::Kill() {
     file_->Kill();
     file_.reset();
   }
-  TableRelations::Kill();
+  RelationManager::Kill();
   if (tSQLInterfaceRelations == this) tSQLInterfaceRelations = nullptr;
 }
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/data/ProductsTables.h"
-#include "app/data/TableRelations.h"
+#include "framework/data/RelationManager.h"
 #include "framework/data/FileManager.h"
 
 namespace kv {
@@ -55,7 +55,7 @@ class SQLInterfaceFileManager : public FileManager {
 };
 
 // The relation managers. Each owns its file manager and frees it in Kill.
-class ProductsRelationManager : public TableRelations {
+class ProductsRelationManager : public RelationManager {
  public:
   ~ProductsRelationManager() override;
   // Initialises the file manager, then this manager over it (no relations, no transactions).
@@ -68,7 +68,7 @@ class ProductsRelationManager : public TableRelations {
   std::unique_ptr<ProductsFileManager> file_;
 };
 
-class SQLInterfaceRelationManager : public TableRelations {
+class SQLInterfaceRelationManager : public RelationManager {
  public:
   ~SQLInterfaceRelationManager() override;
   void Init();
