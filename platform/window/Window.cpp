@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/thread/LogicalThread.h"
+#include "platform/window/ControlAccess.h"
 #include "platform/window/EventHub.h"
 #include "platform/window/WindowModel.h"
 
@@ -14,26 +15,8 @@ WindowModel& M() {
   return WindowModel::Instance();
 }
 
-template <class T, class F>
-T ReadControl(WindowId id, int control, T fallback, F f) {
-  T out = fallback;
-  M().Read(id, [&](const WindowState& w) {
-    if (const Control* c = w.Find(control)) out = f(*c);
-  });
-  return out;
-}
-
-template <class F>
-void ChangeControl(WindowId id, int control, F f) {
-  bool found = false;
-  M().With(id, [&](WindowState& w) {
-    if (Control* c = w.Find(control)) {
-      f(*c);
-      found = true;
-    }
-  });
-  if (found) M().ReportChange(id, control);
-}
+using control_access::ChangeControl;
+using control_access::ReadControl;
 
 template <class T, class F>
 T ReadWindow(WindowId id, T fallback, F f) {

@@ -1,6 +1,7 @@
 // List, sheet, run-time control and window-event-handler operations of Window.
 #include <algorithm>
 
+#include "platform/window/ControlAccess.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowModel.h"
 
@@ -11,26 +12,8 @@ WindowModel& M() {
   return WindowModel::Instance();
 }
 
-template <class T, class F>
-T ReadList(WindowId id, int control, T fallback, F f) {
-  T out = fallback;
-  M().Read(id, [&](const WindowState& w) {
-    if (const Control* c = w.Find(control)) out = f(*c);
-  });
-  return out;
-}
-
-template <class F>
-void ChangeList(WindowId id, int control, F f) {
-  bool found = false;
-  M().With(id, [&](WindowState& w) {
-    if (Control* c = w.Find(control)) {
-      f(*c);
-      found = true;
-    }
-  });
-  if (found) M().ReportChange(id, control);
-}
+using control_access::ChangeControl;
+using control_access::ReadControl;
 
 // Column `column` (from 1) of a control, or null.
 ListColumn* ColumnOf(Control& c, int column) {
@@ -49,42 +32,42 @@ int ComputedVisibleRows(const Control& c) {
 }  // namespace
 
 std::string Window::ListFormatString(int control) const {
-  return ReadList(id_, control, std::string(), [](const Control& c) { return c.format; });
+  return ReadControl(id_, control, std::string(), [](const Control& c) { return c.format; });
 }
 void Window::SetListFormat(int control, std::string format) {
-  ChangeList(id_, control, [&](Control& c) {
+  ChangeControl(id_, control, [&](Control& c) {
     c.format = std::move(format);
     (void)ParseListFormat(c.format, &c.columns);  // a bad format keeps the columns it could read
   });
 }
 std::vector<ListColumn> Window::Columns(int control) const {
-  return ReadList(id_, control, std::vector<ListColumn>(),
-                  [](const Control& c) { return c.columns; });
+  return ReadControl(id_, control, std::vector<ListColumn>(),
+                     [](const Control& c) { return c.columns; });
 }
 void Window::SetColumnPicture(int control, int column, std::string picture) {
-  ChangeList(id_, control, [&](Control& c) {
+  ChangeControl(id_, control, [&](Control& c) {
     if (ListColumn* col = ColumnOf(c, column)) col->picture = std::move(picture);
   });
 }
 void Window::SetColumnWidth(int control, int column, int width) {
-  ChangeList(id_, control, [&](Control& c) {
+  ChangeControl(id_, control, [&](Control& c) {
     if (ListColumn* col = ColumnOf(c, column)) col->width = width;
   });
 }
 void Window::SetColumnEditControl(int control, int column, int editControl) {
-  ChangeList(id_, control, [&](Control& c) {
+  ChangeControl(id_, control, [&](Control& c) {
     if (ListColumn* col = ColumnOf(c, column)) col->editControl = editControl;
   });
 }
 int Window::ColumnEditControl(int control, int column) const {
-  return ReadList(id_, control, 0, [&](const Control& c) {
+  return ReadControl(id_, control, 0, [&](const Control& c) {
     return (column >= 1 && column <= static_cast<int>(c.columns.size()))
                ? c.columns[column - 1].editControl
                : 0;
   });
 }
 void Window::SetColumnTextColor(int control, int column, int color) {
-  ChangeList(id_, control, [&](Control& c) {
+  ChangeControl(id_, control, [&](Control& c) {
     if (ListColumn* col = ColumnOf(c, column)) col->textColor = color;
   });
 }
@@ -94,41 +77,41 @@ void Window::SetListSource(int control, std::shared_ptr<ListSource> source) {
   });
 }
 int Window::RowCount(int control) const {
-  return ReadList(id_, control, 0,
-                  [](const Control& c) { return static_cast<int>(c.rows.size()); });
+  return ReadControl(id_, control, 0,
+                     [](const Control& c) { return static_cast<int>(c.rows.size()); });
 }
 std::vector<std::string> Window::Row(int control, int row) const {
-  return ReadList(id_, control, std::vector<std::string>(), [&](const Control& c) {
+  return ReadControl(id_, control, std::vector<std::string>(), [&](const Control& c) {
     return (row >= 1 && row <= static_cast<int>(c.rows.size())) ? c.rows[row - 1]
                                                                 : std::vector<std::string>();
   });
 }
 int Window::Choice(int control) const {
-  return ReadList(id_, control, 0, [](const Control& c) { return c.choice; });
+  return ReadControl(id_, control, 0, [](const Control& c) { return c.choice; });
 }
 void Window::SetChoice(int control, int row) {
-  ChangeList(id_, control, [&](Control& c) { c.choice = std::max(0, row); });
+  ChangeControl(id_, control, [&](Control& c) { c.choice = std::max(0, row); });
 }
 int Window::VisibleRows(int control) const {
-  return ReadList(id_, control, 0, [](const Control& c) { return ComputedVisibleRows(c); });
+  return ReadControl(id_, control, 0, [](const Control& c) { return ComputedVisibleRows(c); });
 }
 void Window::SetVisibleRows(int control, int rows) {
-  ChangeList(id_, control, [&](Control& c) { c.visibleRows = rows < 0 ? -1 : rows; });
+  ChangeControl(id_, control, [&](Control& c) { c.visibleRows = rows < 0 ? -1 : rows; });
 }
 int Window::Thumb(int control) const {
-  return ReadList(id_, control, 0, [](const Control& c) { return c.thumb; });
+  return ReadControl(id_, control, 0, [](const Control& c) { return c.thumb; });
 }
 void Window::SetThumb(int control, int position) {
-  ChangeList(id_, control, [&](Control& c) { c.thumb = std::clamp(position, 0, 100); });
+  ChangeControl(id_, control, [&](Control& c) { c.thumb = std::clamp(position, 0, 100); });
 }
 int Window::LastClickRow(int control) const {
-  return ReadList(id_, control, 0, [](const Control& c) { return c.lastClickRow; });
+  return ReadControl(id_, control, 0, [](const Control& c) { return c.lastClickRow; });
 }
 int Window::LastDoubleClickArea(int control) const {
-  return ReadList(id_, control, 0, [](const Control& c) { return c.lastDoubleClickArea; });
+  return ReadControl(id_, control, 0, [](const Control& c) { return c.lastDoubleClickArea; });
 }
 int Window::SelectedTab(int control) const {
-  return ReadList(id_, control, 0, [](const Control& c) { return c.selectedTab; });
+  return ReadControl(id_, control, 0, [](const Control& c) { return c.selectedTab; });
 }
 
 int Window::CreateControl(ControlKind kind, int parent, std::string label) {
