@@ -28,10 +28,7 @@ std::string ProgramBinary() {
 }
 
 std::string ScriptText(const std::string& name) {
-  const char* source = std::getenv("KORVANDEL_SOURCE_DIR");
-  std::filesystem::path root = source != nullptr
-                                   ? std::filesystem::path(source)
-                                   : std::filesystem::path(__FILE__).parent_path() / "../..";
+  const std::filesystem::path root = KORVANDEL_SOURCE_DIR;
   return test::ReadFile((root / "tests/app/scripts" / name).string());
 }
 

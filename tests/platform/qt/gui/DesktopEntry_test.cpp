@@ -79,11 +79,8 @@ TEST(DesktopEntry, FailingScriptsAndMissingFilesAreReported) {
 
 // The scripts written for the headless backend pass on real widgets too.
 TEST(DesktopEntry, SampleScriptsPassThroughRealWidgets) {
-  // The source tree, where the scripts are kept (ctest names it; else from this file's place).
-  const char* source = std::getenv("KORVANDEL_SOURCE_DIR");
-  std::string root = source != nullptr
-                         ? std::string(source)
-                         : (std::filesystem::path(__FILE__).parent_path() / "../../../..").string();
+  // The source tree, where the scripts are kept.
+  const std::string root = KORVANDEL_SOURCE_DIR;
   char name[] = "test";
   char* argv[] = {name, nullptr};
   auto run = [](Backend& b) { return RunProgram(b, SampleItemsProcedure); };
