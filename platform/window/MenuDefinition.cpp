@@ -1,9 +1,26 @@
 #include "platform/window/MenuDefinition.h"
 
 #include <cctype>
+#include <string>
 
 namespace kv {
 namespace {
+
+// The value of property `number` in a property block ("31848(~X),31290(1)"), "" when absent.
+std::string BlockValue(std::string_view block, int number) {
+  const std::string key = std::to_string(number) + "(";
+  std::size_t at = 0;
+  while ((at = block.find(key, at)) != std::string_view::npos) {
+    if (at == 0 || block[at - 1] == ',') {
+      std::size_t from = at + key.size();
+      std::size_t to = block.find(')', from);
+      if (to == std::string_view::npos) to = block.size();
+      return std::string(block.substr(from, to - from));
+    }
+    at += key.size();
+  }
+  return {};
+}
 
 // Turns one raw entry into a MenuEntry (marks, property block, text).
 MenuEntry MakeEntry(std::string_view raw, int depth) {
@@ -31,14 +48,10 @@ MenuEntry MakeEntry(std::string_view raw, int depth) {
     std::size_t close = raw.find(']', i);
     std::size_t end = close == std::string_view::npos ? raw.size() : close;
     std::string_view block = raw.substr(i + 1, end - i - 1);
-    // The icon property: its number, then the name in brackets after a "~".
-    constexpr std::string_view kIconProperty = "31848(";
-    if (std::size_t at = block.find(kIconProperty); at != std::string_view::npos) {
-      std::size_t from = at + kIconProperty.size();
-      if (from < block.size() && block[from] == '~') ++from;
-      std::size_t to = block.find(')', from);
-      if (to != std::string_view::npos) e.icon = std::string(block.substr(from, to - from));
+    if (std::string icon = BlockValue(block, kMenuPropIcon); !icon.empty()) {
+      e.icon = icon[0] == '~' ? icon.substr(1) : icon;
     }
+    e.showIcon = BlockValue(block, kMenuPropShowIcon) != "0";
     i = close == std::string_view::npos ? raw.size() : close + 1;
   }
   e.text = std::string(raw.substr(i));

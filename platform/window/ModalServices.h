@@ -35,11 +35,15 @@ struct MessageBoxRequest {
   int style = 0;  // passed through unchanged; 0 is the ordinary box
 };
 
-// What a pop-up menu shows: a menu-definition string ("item|-|~disabled|+checked|{sub|...}").
+// What a pop-up menu shows: a menu-definition string ("item|-|~disabled|+checked|{sub|...}",
+// MenuDefinition.h), and where. A positive coordinate is a place in the asking thread's active
+// window, in dialog units from the top-left corner of its client area; a coordinate of 0 or
+// less takes the runtime's default place: where the mouse was last clicked, or, when the
+// context-menu key was pressed on a list since, just below that list's highlighted row.
 struct PopupMenuRequest {
   std::string definition;
-  int x = -1;  // screen position in dialog units; -1 places the menu at the mouse
-  int y = -1;
+  int x = 0;
+  int y = 0;
 };
 
 // The modal services that the backend answers: each call blocks the calling logical thread

@@ -18,6 +18,8 @@ enum class WindowKind : int {
   kOrdinary = 0,    // a top-level window (owned by another when `owner` is set)
   kFrame = 1,       // the application frame; at most one is open at a time
   kFrameChild = 2,  // a child window inside the application frame
+  kTool = 3,        // a small floating window of tools, kept above its owner without blocking
+                    // it: the owner stays usable while the tool window is open
 };
 
 struct OpenOptions {

@@ -110,7 +110,8 @@ TEST(ListFormat, ParsesColumnsOfTheProductList) {
 TEST(MenuDefinition, NumbersSelectableEntriesAndFindsThemByText) {
   // As the pop-up menu manager builds it: leading "|", marks, property blocks, a sub-menu.
   auto entries = ParseMenuDefinition(
-      "|[31290(1)]&Insert|~[31290(1)]&Change|-|+Sorted{By &Code|By {Name}}|&Delete");
+      "|[31848(~INSERT.ICO),31290(1)]&Insert|~[31290(0)]&Change|-|+Sorted{By &Code|By "
+      "{Name}}|[31848(~a|b{c}.ico),31290(0)]&Delete");
   struct Want {
     const char* text;
     int depth;
@@ -132,6 +133,11 @@ TEST(MenuDefinition, NumbersSelectableEntriesAndFindsThemByText) {
     EXPECT_EQ(entries[i].separator, want[i].separator);
   }
   EXPECT_TRUE(entries[3].checked);
+  EXPECT_EQ(entries[0].icon, "INSERT.ICO");
+  EXPECT_TRUE(entries[0].showIcon);
+  EXPECT_FALSE(entries[1].showIcon) << "31290(0) hides the icon";
+  EXPECT_EQ(entries[7].icon, "a|b{c}.ico") << "marks inside a property block are plain";
+  EXPECT_FALSE(entries[7].showIcon);
   EXPECT_EQ(FindMenuEntry(entries, "insert"), 1);
   EXPECT_EQ(FindMenuEntry(entries, "Change"), 0) << "a disabled entry cannot be chosen";
   EXPECT_EQ(FindMenuEntry(entries, "Sorted"), 0) << "a sub-menu title cannot be chosen";
