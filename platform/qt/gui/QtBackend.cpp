@@ -28,10 +28,18 @@ bool OnGuiThread() {
 QtBackend::QtBackend() {
   EventHub::Instance();
   QApplication::setQuitOnLastWindowClosed(false);
-  dialogs_ = std::make_unique<QtModalDialogs>(this, [this](WindowId window) -> QWidget* {
-    QWidget* top = TopLevel(window);
-    return top != nullptr ? top->window() : nullptr;
-  });
+  dialogs_ = std::make_unique<QtModalDialogs>(
+      this,
+      [this](WindowId window) -> QWidget* {
+        QWidget* top = TopLevel(window);
+        return top != nullptr ? top->window() : nullptr;
+      },
+      [this](WindowId window, int x, int y, QPoint* global) {
+        QtWindow* view = WindowView(window);
+        if (view == nullptr || view->Content() == nullptr) return false;
+        *global = view->Content()->mapToGlobal(QPoint(view->Units().X(x), view->Units().Y(y)));
+        return true;
+      });
   // A session that ends asks every window to close, as the program's own close-down.
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
     QObject::connect(app, &QGuiApplication::commitDataRequest, this,

@@ -92,6 +92,7 @@ QIcon IconFor(const std::string& name) {
   EnsureTheme();
   QString theme = ThemeIconName(name);
   if (!theme.isEmpty() && QIcon::hasThemeIcon(theme)) return QIcon::fromTheme(theme);
+  if (theme.isEmpty() && QIcon::hasThemeIcon(n)) return QIcon::fromTheme(n);  // "edit-copy"
   if (QFileInfo(n).isFile()) {
     QIcon fromFile(n);
     if (!fromFile.isNull() && !fromFile.availableSizes().isEmpty()) return fromFile;

@@ -7,7 +7,8 @@
 namespace kv {
 
 // Icons named by window definitions ("INSERT.ICO", "~CLOSE.ICO"). The names the program uses
-// map to icons of the installed freedesktop theme; a name that is the path of an image file
+// map to icons of the installed freedesktop theme, and a theme icon may be named directly
+// ("edit-copy"); a name that is the path of an image file
 // loads that file; anything else, or a theme icon that is missing, gets a drawn fallback: the
 // name's first letter on a tile, so a button still shows something readable.
 // Thread: the GUI thread.

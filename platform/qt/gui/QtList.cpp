@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <algorithm>
@@ -277,7 +278,27 @@ bool QtList::MouseOnHeader(QEvent* event) {
   return true;
 }
 
+void QtList::NoteKeyboardMenu() {
+  // Below the highlighted row, where the eye is when the key is pressed; at the top of the
+  // rows when none is highlighted.
+  QWidget* viewport = table_->viewport();
+  QPoint at(0, 0);
+  int row = last_.choice - 1;
+  if (row >= 0 && row < table_->rowCount()) {
+    QRect rect = table_->visualRect(table_->model()->index(row, 0));
+    at = QPoint(rect.left(), rect.bottom() + 1);
+  }
+  QtModalDialogs::NoteKeyboardMenu(viewport->mapToGlobal(at));
+}
+
 bool QtList::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == table_ && event->type() == QEvent::KeyPress && !Syncing()) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Menu ||
+        (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+      NoteKeyboardMenu();
+    }
+  }
   if (!Syncing()) {
     if (watched == table_->viewport() && MouseOnRows(event)) return true;
     if (watched == table_->horizontalHeader()->viewport() && MouseOnHeader(event)) return true;

@@ -25,7 +25,8 @@ namespace kv {
 // that fit is the one the model computes from the control's height. Mouse: a left click
 // highlights the row under it, a double click accepts (rows) or reports the headers area, a
 // right click records the row under the mouse; keys and clicks in the alert table raise the
-// alert-key event. Thread: the GUI thread.
+// alert-key event. The context-menu key (or Shift+F10) makes a pop-up menu opened at the
+// default place appear just below the highlighted row. Thread: the GUI thread.
 class QtList final : public QtControl {
  public:
   QtList(QtWindow& window, const Control& control, QWidget* parent);
@@ -49,6 +50,7 @@ class QtList final : public QtControl {
   int RowAt(int y) const;  // row from 1 under a viewport position, 0 for none
   bool MouseOnRows(QEvent* event);
   bool MouseOnHeader(QEvent* event);
+  void NoteKeyboardMenu();  // the context-menu key: a menu opened now goes below the row
 
   QFrame* frame_;
   QTableWidget* table_;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 
 #include "platform/qt/gui/QtIcons.h"
@@ -40,8 +41,8 @@ QMessageBox::Icon BoxIcon(std::uint32_t icon) {
   }
 }
 
-QPoint gLastClick;  // GUI thread only
-bool gHaveClick = false;
+QPoint gMenuPlace;  // GUI thread only: the last click, or the place below a list's row
+bool gHavePlace = false;
 
 bool OnGuiThread() {
   return QThread::currentThread() == QCoreApplication::instance()->thread();
@@ -58,14 +59,27 @@ int CloseValue(const MessageBoxRequest& r) {
 
 }  // namespace
 
-QtModalDialogs::QtModalDialogs(QObject* context, std::function<QWidget*(WindowId)> parentFor)
-    : context_(context), parentFor_(std::move(parentFor)), lock_(EventHub::Instance().Lock()) {}
+QtModalDialogs::QtModalDialogs(QObject* context, std::function<QWidget*(WindowId)> parentFor,
+                               PlaceFunction placeIn)
+    : context_(context),
+      parentFor_(std::move(parentFor)),
+      placeIn_(std::move(placeIn)),
+      lock_(EventHub::Instance().Lock()) {}
 
 QtModalDialogs::~QtModalDialogs() = default;
 
 void QtModalDialogs::NoteClick(const QPoint& global) {
-  gLastClick = global;
-  gHaveClick = true;
+  gMenuPlace = global;
+  gHavePlace = true;
+}
+
+void QtModalDialogs::NoteKeyboardMenu(const QPoint& global) {
+  gMenuPlace = global;
+  gHavePlace = true;
+}
+
+QPoint QtModalDialogs::DefaultMenuPlace() {
+  return gHavePlace ? gMenuPlace : QCursor::pos();
 }
 
 int QtModalDialogs::ShowMessageBox(const MessageBoxRequest& request) {
@@ -92,7 +106,7 @@ int QtModalDialogs::Ask(RequestPtr r) {
     if (auto* box = qobject_cast<QMessageBox*>(widget)) {
       box->exec();
     } else if (auto* menu = qobject_cast<QMenu*>(widget)) {
-      menu->exec(QCursor::pos());
+      menu->exec(MenuPlace(r->menu, r->window));
     }
     return r->answer;
   }
@@ -120,11 +134,7 @@ void QtModalDialogs::Show(const RequestPtr& r) {
   QWidget* widget = r->isMenu ? BuildMenu(r, parent) : BuildMessageBox(r, parent);
   r->widget = widget;
   if (auto* menu = qobject_cast<QMenu*>(widget)) {
-    QPoint at = gHaveClick ? gLastClick : QCursor::pos();
-    if (r->menu.x >= 0 && r->menu.y >= 0 && parent != nullptr) {
-      at = parent->mapToGlobal(QPoint(r->menu.x, r->menu.y));
-    }
-    menu->popup(at);
+    menu->popup(MenuPlace(r->menu, r->window));
   } else {
     widget->show();
     widget->raise();
@@ -157,6 +167,18 @@ QWidget* QtModalDialogs::BuildMessageBox(const RequestPtr& r, QWidget* parent) {
   return box;
 }
 
+QPoint QtModalDialogs::MenuPlace(const PopupMenuRequest& menu, WindowId window) {
+  QPoint at = DefaultMenuPlace();
+  if (menu.x > 0 || menu.y > 0) {
+    QPoint given;
+    if (placeIn_ && placeIn_(window, std::max(menu.x, 0), std::max(menu.y, 0), &given)) {
+      if (menu.x > 0) at.setX(given.x());
+      if (menu.y > 0) at.setY(given.y());
+    }
+  }
+  return at;
+}
+
 QWidget* QtModalDialogs::BuildMenu(const RequestPtr& r, QWidget* parent) {
   auto* root = new QMenu(parent);
   std::map<int, QMenu*> menus{{1, root}};
@@ -170,14 +192,15 @@ QWidget* QtModalDialogs::BuildMenu(const RequestPtr& r, QWidget* parent) {
     }
     menus.erase(menus.upper_bound(e.depth), menus.end());  // deeper levels are closed
     QString text = QString::fromStdString(e.text);
+    QIcon icon = e.showIcon ? IconFor(e.icon) : QIcon();
     if (e.separator) {
       into->addSeparator();
     } else if (e.submenu) {
-      QMenu* sub = into->addMenu(IconFor(e.icon), text);
+      QMenu* sub = into->addMenu(icon, text);
       sub->setEnabled(!e.disabled);
       menus[e.depth + 1] = sub;
     } else {
-      QAction* a = into->addAction(IconFor(e.icon), text);
+      QAction* a = into->addAction(icon, text);
       a->setEnabled(!e.disabled);
       if (e.checked || e.unchecked) {
         a->setCheckable(true);

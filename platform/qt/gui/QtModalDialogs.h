@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -32,8 +33,12 @@ namespace kv {
 class QtModalDialogs final : public ModalServices {
  public:
   // `context` is an object of the GUI thread that queued calls run on; `parentFor` gives the
-  // widget a box for a window is shown over (null: none).
-  QtModalDialogs(QObject* context, std::function<QWidget*(WindowId)> parentFor);
+  // widget a box for a window is shown over (null: none); `placeIn` turns a place in a window,
+  // in its dialog units from the top-left corner of its client area, into global coordinates
+  // (false when the window has no widgets).
+  using PlaceFunction = std::function<bool(WindowId, int x, int y, QPoint* global)>;
+  QtModalDialogs(QObject* context, std::function<QWidget*(WindowId)> parentFor,
+                 PlaceFunction placeIn = {});
   ~QtModalDialogs() override;
 
   // ModalServices. Thread: a logical thread (on the GUI thread itself the box runs its own
@@ -41,10 +46,15 @@ class QtModalDialogs final : public ModalServices {
   int ShowMessageBox(const MessageBoxRequest& request) override;
   int ShowPopupMenu(const PopupMenuRequest& request) override;
 
-  // Records where the last mouse click on a control happened (global coordinates). A pop-up
-  // menu placed "at the mouse" opens there: it is where the pointer is after a real click, and
-  // input sent straight to widgets (scripts) does not move the pointer. GUI thread.
+  // The default place of a pop-up menu (a request with a coordinate of 0 or less takes that
+  // coordinate from it). NoteClick records where the last mouse click on a control happened
+  // (global coordinates): it is where the pointer is after a real click, and input sent
+  // straight to widgets (scripts) does not move the pointer. NoteKeyboardMenu records the place
+  // below a list's highlighted row when the context-menu key is pressed on it. Whichever came
+  // last is the default place; before either, the pointer's position. GUI thread.
   static void NoteClick(const QPoint& global);
+  static void NoteKeyboardMenu(const QPoint& global);
+  static QPoint DefaultMenuPlace();
 
   // Answers 0 to every waiting request and refuses new ones (they answer 0 at once); the
   // widgets still shown are closed. Thread: any.
@@ -90,13 +100,15 @@ class QtModalDialogs final : public ModalServices {
   using RequestPtr = std::shared_ptr<Request>;
 
   int Ask(RequestPtr request);
-  void Show(const RequestPtr& request);  // GUI thread
+  void Show(const RequestPtr& request);                             // GUI thread
+  QPoint MenuPlace(const PopupMenuRequest& menu, WindowId window);  // GUI thread
   QWidget* BuildMessageBox(const RequestPtr& request, QWidget* parent);
   QWidget* BuildMenu(const RequestPtr& request, QWidget* parent);
   void Answer(const RequestPtr& request, int answer);  // GUI thread
 
   QObject* context_;
   std::function<QWidget*(WindowId)> parentFor_;
+  PlaceFunction placeIn_;
   std::mutex& lock_;                 // the event hub's lock; guards the members below
   std::list<RequestPtr> requests_;   // asked and not answered
   std::vector<RequestPtr> history_;  // every request, oldest first

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -90,10 +92,11 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
       decoration_ = sub_->size() - body_->size();
       top_ = sub_;
     } else {
+      Qt::WindowFlags flags = kind_ == WindowKind::kTool ? Qt::Tool : Qt::Dialog;
       if (owner != nullptr) {
-        body_->setParent(owner->window(), Qt::Dialog);
+        body_->setParent(owner->window(), flags);
       } else {
-        body_->setWindowFlags(Qt::Window);
+        body_->setWindowFlags(kind_ == WindowKind::kTool ? Qt::Tool : Qt::Window);
       }
       top_ = body_;
     }
@@ -118,6 +121,24 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
   if (sub_ != nullptr) decoration_ = sub_->size() - body_->size();
   ApplyGeometry(s);
   ApplyState(s);
+  if (kind_ == WindowKind::kTool && owner != nullptr && s.rect.x == 0 && s.rect.y == 0) {
+    PlaceBeside(owner->window());
+  }
+}
+
+void QtWindow::PlaceBeside(QWidget* owner) {
+  SyncGuard guard(syncing_);
+  QRect frame = owner->frameGeometry();
+  QPoint at = frame.topRight() + QPoint(8, 0);
+  if (QScreen* screen = owner->screen()) {
+    QRect area = screen->availableGeometry();
+    QSize size = top_->frameGeometry().size();
+    if (at.x() + size.width() > area.right()) at.setX(std::max(area.left(), frame.left()));
+    if (at.x() == frame.left()) at.setY(frame.bottom() + 8);  // no room beside: below
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+  }
+  top_->move(at);
 }
 
 QtWindow::~QtWindow() {
@@ -381,6 +402,15 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
         break;
       case QEvent::WindowStateChange:
         if (!Syncing()) UserChangedState();
+        break;
+      case QEvent::KeyPress:
+        // A tool window has no buttons of its own to leave it by: Escape closes it as its
+        // close box does.
+        if (kind_ == WindowKind::kTool && !Syncing() &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+          (void)CloseBox(id_);
+          return true;
+        }
         break;
       case QEvent::Move:
         if (!Syncing() && top_->isVisible() && !top_->isMaximized() && !top_->isMinimized()) {

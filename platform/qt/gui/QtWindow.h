@@ -23,10 +23,12 @@ namespace kv {
 class QtControl;
 
 // The widgets of one open window. The frame is a main window holding a multiple-document
-// area and the menu bar; a frame child is a sub-window of that area; any other window is a
-// top-level window (kept above its owner when it has one). The window's controls sit on a
-// content widget at the places their definitions give, converted from dialog units with the
-// window's font.
+// area and the menu bar; a frame child is a sub-window of that area; a tool window is a small
+// top-level tool window, placed beside its owner unless the model gives it a place, that
+// stays above its owner without blocking it and closes with Escape as with its close box; any
+// other window is a top-level window (kept above its owner when it has one). The window's controls
+// sit on a content widget at the places their definitions give, converted from dialog units with
+// the window's font.
 //
 // The widgets follow the model: the backend calls Sync* with copies read from the model, and
 // the widgets never change the model themselves. What the user does (closing, resizing,
@@ -72,6 +74,7 @@ class QtWindow final : public QObject {
   void AddControl(const Control& control);
   void ApplyGeometry(const WindowSnapshot& window);
   void ApplyState(const WindowSnapshot& window);
+  void PlaceBeside(QWidget* owner);  // a tool window's first place: right of (or below) it
   void UserResized();
   void UserChangedState();
   QSize ClientSize() const;                // pixels of the content, which the definition sizes

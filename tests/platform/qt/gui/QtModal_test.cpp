@@ -125,6 +125,50 @@ TEST_F(QtModals, PopupMenusAnswerTheNumberOfTheChosenItem) {
   }
 }
 
+// A menu placed in the asking thread's window opens at that place in its dialog units; each
+// coordinate of 0 comes from the default place. Items show their theme icons unless their
+// property block says 31290(0).
+TEST_F(QtModals, PopupMenusOpenWhereAskedWithTheirIcons) {
+  const std::string definition =
+      "|[31848(~INSERT.ICO),31290(1)]&Insert|[31848(~DELETE.ICO),31290(0)]&Delete|[31290(1)]"
+      "&Sort{[31848(~edit-find),31290(1)]By &code}";
+  const QPoint clicked(30, 40);
+  struct Case {
+    int x, y;
+    bool fromWindowX, fromWindowY;
+  } cases[] = {{20, 10, true, true}, {0, 0, false, false}, {16, 0, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.x * 100 + c.y);
+    QtModalDialogs::NoteClick(clicked);
+    std::atomic<WindowId> window{0};
+    std::atomic<int> answer{-1};
+    ThreadProcedure asker([&] {
+      Window w = Window::Open(WindowDefinition("Menus").Size(120, 80));
+      window = w.Id();
+      answer = Modal().ShowPopupMenu(PopupMenuRequest{definition, c.x, c.y});
+      w.Close();
+    });
+    ASSERT_TRUE(Settle());
+    QMenu* menu = backend.Dialogs().LastMenu();
+    ASSERT_NE(menu, nullptr);
+    QtWindow* view = View(window.load());
+    ASSERT_NE(view, nullptr);
+    QPoint place = view->Content()->mapToGlobal(QPoint(view->Units().X(c.x), view->Units().Y(c.y)));
+    EXPECT_EQ(menu->pos().x(), c.fromWindowX ? place.x() : clicked.x());
+    EXPECT_EQ(menu->pos().y(), c.fromWindowY ? place.y() : clicked.y());
+    QList<QAction*> top = menu->actions();
+    ASSERT_EQ(top.size(), 3);
+    EXPECT_EQ(top[0]->icon().name(), "list-add") << "the theme's icon for INSERT.ICO";
+    EXPECT_TRUE(top[1]->icon().isNull()) << "31290(0) hides the icon";
+    ASSERT_NE(top[2]->menu(), nullptr);
+    EXPECT_EQ(top[2]->menu()->actions().value(0)->icon().name(), "edit-find");
+    QTest::keyClick(menu, Qt::Key_Escape);
+    ASSERT_TRUE(PumpUntil([&] { return answer.load() != -1; }));
+    asker.Join();
+    EXPECT_EQ(answer.load(), 0);
+  }
+}
+
 TEST_F(QtModals, SeveralThreadsAskAtOnceWithoutDeadlock) {
   constexpr int kThreads = 4;
   std::atomic<int> answers[kThreads];
