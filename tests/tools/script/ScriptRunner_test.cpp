@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "platform/headless/HeadlessScriptDriver.h"
 #include "platform/script/Script.h"
 #include "platform/window/Window.h"
+#include "tools/script/SampleActions.h"
 #include "tools/script/SampleProcedure.h"
 
 namespace kv {
@@ -107,6 +110,23 @@ TEST(ScriptRunner, AFailingCommandReportsItsLine) {
     EXPECT_EQ(r.failedLine, c.line);
     EXPECT_EQ(r.message, c.message);
   }
+}
+
+// The pop-up menu and toolbox session of the actions sample, as kvscript --actions runs it.
+TEST(ScriptRunner, DrivesPopupMenusAndTheToolbox) {
+  std::ifstream in(std::string(KORVANDEL_SOURCE_DIR) + "/tools/script/actions.kvs");
+  std::stringstream text;
+  text << in.rdbuf();
+  Script script;
+  std::string error;
+  ASSERT_TRUE(ParseScript(text.str(), &script, &error)) << error;
+  ASSERT_GT(script.lines.size(), 30u);
+  int code = -1;
+  ScriptResult r = RunScriptHeadless(script, SampleActionsProcedure, &code);
+  EXPECT_TRUE(r.passed) << r.message;
+  EXPECT_EQ(r.linesRun, static_cast<int>(script.lines.size()));
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(Window::OpenWindows().empty());
 }
 
 TEST(ScriptRunner, CommandsAfterTheProgramEndedFail) {

@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "platform/window/EventLoop.h"
 #include "platform/window/Window.h"
 #include "tests/support/TempDirectory.h"
+#include "tools/script/SampleActions.h"
 #include "tools/script/SampleProcedure.h"
 
 namespace kv {
@@ -83,8 +85,15 @@ TEST(DesktopEntry, SampleScriptsPassThroughRealWidgets) {
   const std::string root = KORVANDEL_SOURCE_DIR;
   char name[] = "test";
   char* argv[] = {name, nullptr};
-  auto run = [](Backend& b) { return RunProgram(b, SampleItemsProcedure); };
-  for (const char* script : {"/tools/script/sample.kvs", "/docs/screenshots/sample.kvs"}) {
+  auto items = [](Backend& b) { return RunProgram(b, SampleItemsProcedure); };
+  auto actions = [](Backend& b) { return RunProgram(b, SampleActionsProcedure); };
+  const std::pair<const char*, std::function<int(Backend&)>> scripts[] = {
+      {"/tools/script/sample.kvs", items},
+      {"/docs/screenshots/sample.kvs", items},
+      {"/tools/script/actions.kvs", actions},
+      {"/docs/screenshots/actions.kvs", actions},
+  };
+  for (const auto& [script, run] : scripts) {
     SCOPED_TRACE(script);
     EXPECT_EQ(RunScriptFileDesktop(1, argv, root + script, run), 0);
   }
