@@ -52,6 +52,21 @@ std::string Width(const ColumnDesc& c) {
   return std::to_string(std::max(1, c.size));
 }
 
+// The text between `open` and the next `close` after the first `marker` in `text`, or empty.
+std::string QuotedAfter(std::string_view text, std::string_view marker, char open, char close) {
+  auto it = std::search(text.begin(), text.end(), marker.begin(), marker.end(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  });
+  if (it == text.end()) return {};
+  std::size_t from = std::size_t(it - text.begin()) + marker.size();
+  while (from < text.size() && text[from] == ' ') ++from;
+  if (from >= text.size() || text[from] != open) return {};
+  std::size_t end = text.find(close, from + 1);
+  if (end == std::string_view::npos) return {};
+  return std::string(text.substr(from + 1, end - from - 1));
+}
+
 class SqliteDialect final : public Dialect {
  public:
   DatabaseKind Kind() const override { return DatabaseKind::kSqlite; }
@@ -82,8 +97,44 @@ class SqliteDialect final : public Dialect {
     return "CAST(" + std::string(col) + " AS TEXT)";
   }
   int MaxExactDecimalDigits() const override { return 15; }
+  std::string ByteLengthCheck(std::string_view col, int bytes) const override {
+    return " CHECK (length(CAST(" + std::string(col) + " AS BLOB)) <= " + std::to_string(bytes) +
+           ")";
+  }
   std::string LockTimeoutStatement(int seconds) const override {
     return "PRAGMA busy_timeout = " + std::to_string(std::max(0, seconds) * 1000);
+  }
+  std::vector<std::string> SessionStatements(int lockWaitMs) const override {
+    return {"PRAGMA busy_timeout = " + std::to_string(std::max(0, lockWaitMs)),
+            "PRAGMA journal_mode = WAL"};
+  }
+  // "UNIQUE constraint failed: t.a, t.b", or "... failed: index 'name'" for an index on
+  // expressions.
+  std::string DuplicateIndexName(std::string_view text,
+                                 std::vector<std::string>* columns) const override {
+    std::string name = QuotedAfter(text, "failed: index", '\'', '\'');
+    if (!name.empty()) return name;
+    const std::string_view marker = "constraint failed: ";
+    std::size_t at = text.find(marker);
+    if (at == std::string_view::npos) return {};
+    std::string_view list = text.substr(at + marker.size());
+    list = list.substr(0, list.find_first_of("(\n"));
+    while (!list.empty()) {
+      std::size_t comma = list.find(',');
+      std::string_view item = list.substr(0, comma);
+      while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+      while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+      if (std::size_t dot = item.rfind('.'); dot != std::string_view::npos)
+        item.remove_prefix(dot + 1);
+      if (!item.empty()) columns->emplace_back(item);
+      if (comma == std::string_view::npos) break;
+      list.remove_prefix(comma + 1);
+    }
+    return {};
+  }
+  std::string UniqueIndexQuery() const override {
+    return "SELECT il.name, ii.name FROM pragma_index_list(?) AS il, "
+           "pragma_index_info(il.name) AS ii WHERE il.\"unique\" = 1 ORDER BY il.name, ii.seqno";
   }
   std::string WritePermissionQuery(int* binds) const override {
     *binds = 0;
@@ -133,8 +184,19 @@ class PostgresDialect final : public Dialect {
   std::string DecimalSelect(std::string_view col) const override {
     return "CAST(" + std::string(col) + " AS TEXT)";
   }
+  // VARCHAR(n) counts characters; the field counts bytes.
+  std::string ByteLengthCheck(std::string_view col, int bytes) const override {
+    return " CHECK (octet_length(" + std::string(col) + ") <= " + std::to_string(bytes) + ")";
+  }
   std::string LockTimeoutStatement(int seconds) const override {
     return "SET LOCAL lock_timeout = " + std::to_string(std::max(0, seconds) * 1000);
+  }
+  std::vector<std::string> SessionStatements(int lockWaitMs) const override {
+    return {"SET lock_timeout = " + std::to_string(std::max(0, lockWaitMs))};
+  }
+  // 'duplicate key value violates unique constraint "name"'
+  std::string DuplicateIndexName(std::string_view text, std::vector<std::string>*) const override {
+    return QuotedAfter(text, "unique constraint", '"', '"');
   }
   std::string WritePermissionQuery(int* binds) const override {
     *binds = 3;
@@ -189,6 +251,15 @@ class SqlServerDialect final : public Dialect {
   }
   std::string LockTimeoutStatement(int seconds) const override {
     return "SET LOCK_TIMEOUT " + std::to_string(std::max(0, seconds) * 1000);
+  }
+  std::vector<std::string> SessionStatements(int lockWaitMs) const override {
+    return {"SET LOCK_TIMEOUT " + std::to_string(std::max(0, lockWaitMs))};
+  }
+  // "Violation of UNIQUE KEY constraint 'name'." or "Cannot insert duplicate key row in object
+  // 'dbo.t' with unique index 'name'."
+  std::string DuplicateIndexName(std::string_view text, std::vector<std::string>*) const override {
+    std::string name = QuotedAfter(text, "unique index", '\'', '\'');
+    return name.empty() ? QuotedAfter(text, "constraint", '\'', '\'') : name;
   }
   std::string WritePermissionQuery(int* binds) const override {
     *binds = 3;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/storage/ErrorCode.h"
 #include "platform/storage/OwnerString.h"
@@ -33,6 +34,14 @@ class Dialect {
 
   // The column type used when a table is created.
   virtual std::string TypeName(const ColumnDesc& column) const = 0;
+
+  // A column constraint (" CHECK (...)") that keeps text column `quotedColumn` to `bytes` bytes
+  // of UTF-8, as its field holds; empty where the type already counts bytes or cannot.
+  virtual std::string ByteLengthCheck(std::string_view quotedColumn, int bytes) const {
+    (void)quotedColumn;
+    (void)bytes;
+    return {};
+  }
 
   // Row limits: text placed right after SELECT (SQL Server "TOP (n) ") and at the end of the
   // statement (" LIMIT n"). Exactly one of them is non-empty.
@@ -71,6 +80,22 @@ class Dialect {
 
   // Statement that bounds lock waits of the current session/transaction to `seconds`, or empty.
   virtual std::string LockTimeoutStatement(int seconds) const = 0;
+
+  // Statements run on every new connection: a statement waits at most `lockWaitMs` for a lock
+  // that another connection holds (then it fails as held, 43), and SQLite keeps its journal in
+  // write-ahead mode, so that readers and one writer never block each other.
+  virtual std::vector<std::string> SessionStatements(int lockWaitMs) const = 0;
+
+  // The unique index (or constraint) that a duplicate-key error of the database names, from the
+  // error's text; empty when the text does not name one. A database that names the columns
+  // only (SQLite's "UNIQUE constraint failed: t.a, t.b") gives them in `*columns` instead, and
+  // UniqueIndexQuery finds the index.
+  virtual std::string DuplicateIndexName(std::string_view errorText,
+                                         std::vector<std::string>* columns) const = 0;
+  // A query with the table's name bound once, answering (index name, column name) for each
+  // column of each unique index of the table, in index then column order; empty when the
+  // database's errors name the index.
+  virtual std::string UniqueIndexQuery() const { return {}; }
 
   // Query answering one row with one boolean-ish column: may the current user insert, update and
   // delete in table `quotedName`? The table name is bound `*binds` times. Empty: not checkable.

@@ -89,6 +89,20 @@ std::string SqlBuilder::Placeholder(int field, bool noCase) const {
   return noCase && c.type == ColumnType::kText ? dialect_.CaseFold("?") : std::string("?");
 }
 
+std::string SqlBuilder::StoredPlaceholder(int field, const SqlValue& value) const {
+  ColumnDesc c = shape_.columns[field];
+  if (c.type != ColumnType::kDecimal || value.kind != SqlValue::Kind::kDecimal)
+    return Placeholder(field, false);
+  const std::string text = CanonicalDecimal(value.text);
+  const std::size_t point = text.find('.');
+  int whole = 0;
+  for (std::size_t i = 0; i < std::min(point, text.size()); ++i)
+    if (text[i] >= '0' && text[i] <= '9') ++whole;
+  c.scale = point == std::string::npos ? 0 : int(text.size() - point - 1);
+  c.precision = std::max(1, whole + c.scale);
+  return "CAST(? AS " + dialect_.TypeName(c) + ")";
+}
+
 std::string SqlBuilder::SelectList() const {
   std::string list;
   for (size_t f = 0; f < shape_.columns.size(); ++f) {
@@ -169,7 +183,7 @@ void SqlBuilder::AppendNullSafe(std::string* sql, std::vector<SqlValue>* binds, 
   std::string cond = dialect_.NullSafeEquals(ColumnExpr(field, false), &count);
   // Decimal placeholders get their cast so that text compares as a number.
   if (shape_.columns[field].type == ColumnType::kDecimal) {
-    std::string cast = Placeholder(field, false);
+    std::string cast = StoredPlaceholder(field, v);
     std::string out;
     for (char c : cond) {
       if (c == '?')
@@ -196,7 +210,7 @@ void SqlBuilder::AppendIdentityWhere(Statement* st, const std::vector<SqlValue>&
   std::vector<int> fields = IdentityFields();
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i) st->sql += " AND ";
-    st->sql += ColumnExpr(fields[i], false) + " = " + Placeholder(fields[i], false);
+    st->sql += ColumnExpr(fields[i], false) + " = " + StoredPlaceholder(fields[i], old[fields[i]]);
     st->binds.push_back(old[fields[i]]);
   }
 }
@@ -226,13 +240,21 @@ Statement SqlBuilder::Insert(const std::vector<SqlValue>& row) const {
 }
 
 Statement SqlBuilder::Update(const std::vector<SqlValue>& row, const std::vector<SqlValue>& old,
-                             bool watched) const {
+                             bool watched, const std::vector<bool>& written) const {
   Statement st;
   st.sql = "UPDATE " + QuotedTable() + " SET ";
+  bool any = false;
   for (size_t f = 0; f < shape_.columns.size(); ++f) {
-    if (f) st.sql += ", ";
+    if (!written.empty() && (f >= written.size() || !written[f])) continue;
+    if (any) st.sql += ", ";
     st.sql += dialect_.QuoteIdentifier(shape_.columns[f].name) + " = " + Placeholder(int(f), false);
     st.binds.push_back(row[f]);
+    any = true;
+  }
+  if (!any && !shape_.columns.empty()) {
+    st.sql +=
+        dialect_.QuoteIdentifier(shape_.columns[0].name) + " = " + StoredPlaceholder(0, old[0]);
+    st.binds.push_back(old[0]);
   }
   AppendIdentityWhere(&st, old, watched);
   return st;
@@ -291,9 +313,12 @@ Statement SqlBuilder::CreateTable() const {
   st.sql = "CREATE TABLE " + QuotedTable() + " (";
   for (size_t f = 0; f < shape_.columns.size(); ++f) {
     if (f) st.sql += ", ";
-    st.sql += dialect_.QuoteIdentifier(shape_.columns[f].name) + " " +
-              dialect_.TypeName(shape_.columns[f]);
+    const ColumnDesc& c = shape_.columns[f];
+    st.sql += dialect_.QuoteIdentifier(c.name) + " " + dialect_.TypeName(c);
     if (keyField[f]) st.sql += " NOT NULL";
+    // The field holds at most `size` bytes; the column must not take more.
+    if (c.type == ColumnType::kText)
+      st.sql += dialect_.ByteLengthCheck(dialect_.QuoteIdentifier(c.name), std::max(1, c.size));
   }
   for (size_t k = 0; k < shape_.keys.size(); ++k) {
     const KeyDecl& key = shape_.keys[k];

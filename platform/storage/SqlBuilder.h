@@ -71,11 +71,14 @@ class SqlBuilder {
 
   Statement Insert(const std::vector<SqlValue>& row) const;
 
-  // Writes `row` over the row last read as `old`. Without `watched` the row is found by its
-  // identity fields; with it (or without an identity key) every column must still hold the value
-  // of `old`, compared null-safe, so a row changed meanwhile is not touched (0 rows affected).
-  Statement Update(const std::vector<SqlValue>& row, const std::vector<SqlValue>& old,
-                   bool watched) const;
+  // Writes `row` over the row last read as `old`: the columns marked in `written` (one flag per
+  // field; every column when it is empty). When no column is marked, the first column is set
+  // to its value in `old`, so the statement still finds out whether the row is there. Without
+  // `watched` the row is found by its identity fields; with it (or without an identity key)
+  // every column must still hold the value of `old`, compared null-safe, so a row changed
+  // meanwhile is not touched (0 rows affected).
+  Statement Update(const std::vector<SqlValue>& row, const std::vector<SqlValue>& old, bool watched,
+                   const std::vector<bool>& written = {}) const;
   Statement Delete(const std::vector<SqlValue>& old, bool watched) const;
 
   // One row when another row than `self` (may be empty: no row excluded) has the key components
@@ -100,6 +103,9 @@ class SqlBuilder {
   // ColumnExpr as used in orderings and range comparisons: text in byte order.
   std::string OrderExpr(int field, bool noCase) const;
   std::string Placeholder(int field, bool noCase) const;
+  // Placeholder for comparing the column with a value read from it: a decimal is cast to its
+  // own digits, because a stored value may be wider than the field's type.
+  std::string StoredPlaceholder(int field, const SqlValue& value) const;
   void AppendNullSafe(std::string* sql, std::vector<SqlValue>* binds, int field,
                       const SqlValue& v) const;
   void AppendIdentityWhere(Statement* st, const std::vector<SqlValue>& old, bool all) const;

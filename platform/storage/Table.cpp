@@ -1,5 +1,6 @@
 #include "platform/storage/Table.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -12,7 +13,8 @@ Table::Table(const TableDecl& decl)
     : decl_(decl),
       record_(decl.Layout().RecordSize()),
       lastRead_(decl.Layout().RecordSize()),
-      nulls_(decl.Layout().FieldCount(), false) {
+      nulls_(decl.Layout().FieldCount(), false),
+      nullValues_(decl.Layout().FieldCount()) {
   decl_.Layout().Clear(record_.data());
   std::memcpy(lastRead_.data(), record_.data(), record_.size());
 }
@@ -95,7 +97,16 @@ ErrorCode Table::Send(std::string_view command) {
   for (char& c : name) c = char(std::toupper(static_cast<unsigned char>(c)));
   std::string value = eq == std::string_view::npos ? "" : std::string(command.substr(eq + 1));
   for (char& c : value) c = char(std::tolower(static_cast<unsigned char>(c)));
-  if (name == "RECOVER" && eq != std::string_view::npos) return ReportSuccess();
+  if (name == "RECOVER" && eq != std::string_view::npos) {
+    int seconds = 0;
+    for (char c : value) {
+      if (c < '0' || c > '9')
+        return ReportStorageError(StorageError::Of(kDriverError, "", "not a number of seconds"));
+      seconds = std::min(3600, seconds * 10 + (c - '0'));
+    }
+    recover_ = seconds;
+    return ReportSuccess();
+  }
   if (name == "QUICKSCAN" && (value == "on" || value == "off")) return ReportSuccess();
   return ReportStorageError(StorageError::Of(kNotSupportedError, "", "unknown command"));
 }
@@ -213,6 +224,7 @@ std::string Table::Position(int key) const {
 ErrorCode Table::Add() {
   CriticalGuard guard(lock_);
   if (StorageError e = CheckWritable(); !e.ok()) return ReportStorageError(std::move(e));
+  duplicateIndex_.clear();
   if (!Before(kOpAdd)) return Finish(kOpAdd, Refused());
   return Finish(kOpAdd, DoAdd());
 }
@@ -220,6 +232,7 @@ ErrorCode Table::Add() {
 ErrorCode Table::Put() {
   CriticalGuard guard(lock_);
   if (StorageError e = CheckWritable(); !e.ok()) return ReportStorageError(std::move(e));
+  duplicateIndex_.clear();
   std::vector<unsigned char> old = lastRead_;
   if (!Before(kOpPut, old.data())) return Finish(kOpPut, Refused(), old.data());
   return Finish(kOpPut, DoPut(true), old.data());
@@ -238,10 +251,26 @@ bool Table::Duplicates(int key) {
   return DoDuplicates(key);
 }
 
+std::string Table::DuplicateIndex() const {
+  CriticalGuard guard(lock_);
+  return duplicateIndex_;
+}
+
+std::vector<int> Table::InexactFields() const {
+  CriticalGuard guard(lock_);
+  return inexact_;
+}
+
+int Table::TakeRecover() {
+  int seconds = recover_;
+  recover_ = 0;
+  return seconds;
+}
+
 int Table::SaveState() {
   CriticalGuard guard(lock_);
   int id = nextState_++;
-  states_[id] = SavedState{record_, nulls_, SaveCursor()};
+  states_[id] = SavedState{record_, NullImage(), inexact_, SaveCursor()};
   return id;
 }
 
@@ -252,7 +281,8 @@ ErrorCode Table::RestoreState(int handle) {
     return ReportStorageError(
         StorageError::Of(kDriverError, "", "no saved state " + std::to_string(handle)));
   record_ = it->second.record;
-  nulls_ = it->second.nulls;
+  SetNullImage(it->second.nulls);
+  inexact_ = it->second.inexact;
   RestoreCursor(it->second.cursor);
   return ReportSuccess();
 }
@@ -264,7 +294,14 @@ void Table::FreeState(int handle) {
 
 bool Table::IsNull(int field) const {
   CriticalGuard guard(lock_);
-  return field >= 0 && field < int(nulls_.size()) && nulls_[field];
+  return FieldIsNull(field);
+}
+
+bool Table::FieldIsNull(int field) const {
+  // There is no hook on assignments to the record: a field that no longer holds the value it
+  // had when its flag was set has been given a value.
+  return field >= 0 && field < int(nulls_.size()) && nulls_[field] &&
+         decl_.Layout().Get(record_.data(), field) == nullValues_[field];
 }
 
 void Table::SetNull(int field) {
@@ -276,19 +313,22 @@ void Table::SetNonNull(int field) {
 
 void Table::SetNullFlag(int field, bool isNull) {
   CriticalGuard guard(lock_);
-  if (field >= 0 && field < int(nulls_.size())) nulls_[field] = isNull;
+  if (field < 0 || field >= int(nulls_.size())) return;
+  nulls_[field] = isNull;
+  nullValues_[field] = isNull ? decl_.Layout().Get(record_.data(), field) : SqlValue{};
 }
 
 std::string Table::NullImage() const {
   CriticalGuard guard(lock_);
   std::string image;
-  for (bool n : nulls_) image += n ? '1' : '0';
+  for (int f = 0; f < int(nulls_.size()); ++f) image += FieldIsNull(f) ? '1' : '0';
   return image;
 }
 
 void Table::SetNullImage(std::string_view image) {
   CriticalGuard guard(lock_);
-  for (size_t i = 0; i < nulls_.size(); ++i) nulls_[i] = i < image.size() && image[i] == '1';
+  for (size_t i = 0; i < nulls_.size(); ++i)
+    SetNullFlag(int(i), i < image.size() && image[i] == '1');
 }
 
 void Table::AddCallback(FileCallback* cb) {

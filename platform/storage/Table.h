@@ -94,7 +94,9 @@ class Table {
   // --- Open and close -------------------------------------------------------------------------
   // Opens the table in `mode`. Errors: kAlreadyOpenError when open; kNoFileError when the table
   // does not exist; kAccessDenied when a write mode is asked for and the user may only read;
-  // kDriverError when the owner names no usable database or a column is missing.
+  // kRecordHeldError when another station holds a lock on the table past the lock wait (and
+  // past the time a "Recover=n" command sent before gave it); kDriverError when the owner names
+  // no usable database or a column is missing.
   [[nodiscard]] ErrorCode Open(int mode = kOpenReadWrite | kShareDenyWrite);
   // Creates the table from the declaration (columns, primary key, an index per other key).
   // An existing table is left as it is (never emptied). The table need not be open.
@@ -106,7 +108,8 @@ class Table {
   // Re-creates the table's indexes.
   [[nodiscard]] ErrorCode BuildKeys();
   // Driver command strings: "Recover=n" and "QUICKSCAN=on|off" are accepted (the answer is the
-  // empty text); anything else is kNotSupportedError.
+  // empty text); anything else is kNotSupportedError. "Recover=n" lets the next Open wait up to
+  // n seconds more for a lock that another station holds (see Open).
   ErrorCode Send(std::string_view command);
 
   std::string Property(int number) const;
@@ -144,9 +147,12 @@ class Table {
   // All three: kNotOpenError when not open; kAccessDenied when opened read-only.
   // Adds the buffer as a new record. kDuplicateKeyError when a unique key is duplicated.
   ErrorCode Add();
-  // Writes the buffer over the record last read, only when the stored row still holds every
-  // value last read (key and every column, null-safe, exact); otherwise kChangedError, nothing
-  // is written, and Reget brings the other station's version into the buffer.
+  // Writes the fields of the buffer that changed since the record was read (or added, or last
+  // written) over that record, only when the stored row still holds every value last read (key
+  // and every column, null-safe, exact); otherwise kChangedError, nothing is written, and Reget
+  // brings the other station's version into the buffer. Columns whose fields were not changed
+  // keep what is stored, so a value the buffer could not hold exactly (InexactFields) is never
+  // written back in its cut or rounded form.
   ErrorCode Put();
   // Deletes the record last read, with the same change detection as Put.
   ErrorCode Delete();
@@ -157,6 +163,16 @@ class Table {
   // True when the buffer's values of unique key `key` are held by a record other than the
   // current one (false for keys that allow duplicates).
   bool Duplicates(int key);
+  // The name of the unique index (or constraint) that the last Add or Put failing with
+  // kDuplicateKeyError duplicated, as the database names it; empty when the driver cannot tell
+  // or the last Add or Put did not fail so. Indexes the declaration does not know count too.
+  std::string DuplicateIndex() const;
+
+  // Fields (from 0) of the record last read whose stored values the buffer cannot hold exactly:
+  // text longer than the field, a number past its type's range or places. The buffer holds
+  // the nearest value the field can; Put leaves such a column as stored unless the field is
+  // changed. Empty after an exact read, an Add, or a Put that wrote those fields.
+  std::vector<int> InexactFields() const;
 
   // --- Saved states ---------------------------------------------------------------------------
   // Saves position, record buffer and null flags; returns a handle (>= 1).
@@ -166,10 +182,16 @@ class Table {
   void FreeState(int handle);
 
   // --- Null flags (fields numbered from 0) ----------------------------------------------------
+  // A field is null when its flag is set and it still holds the value it had when the flag was
+  // set (a NULL reads as a cleared field). Assigning another value to the field makes it a
+  // value again, so what the user types into a field read as NULL is written; a null field left
+  // as it is stays NULL.
   bool IsNull(int field) const;
+  // Sets the flag; the field's present value stands for the NULL until it is changed.
   void SetNull(int field);
   void SetNonNull(int field);
-  // The null flags as text, one '0' or '1' per field, and back.
+  // The null flags (as IsNull answers) as text, one '0' or '1' per field, and back; a shorter
+  // image clears the remaining flags, so the empty image makes every field a value.
   std::string NullImage() const;
   void SetNullImage(std::string_view image);
 
@@ -235,22 +257,31 @@ class Table {
   virtual std::shared_ptr<void> SaveCursor() const = 0;
   virtual void RestoreCursor(const std::shared_ptr<void>& cursor) = 0;
 
-  // Null flags for drivers: after a read, set from the values read.
+  // Null flags for drivers: after a read, set from the values read (the field's value then
+  // stands for the NULL, see IsNull).
   void SetNullFlag(int field, bool isNull);
   // Called by drivers after a successful read: remembers the image for callbacks and puts.
   void NoteRecordRead();
+  // Drivers say which fields of the record just read, added or written are not held exactly.
+  void SetInexactFields(std::vector<int> fields) { inexact_ = std::move(fields); }
+  void SetDuplicateIndex(std::string name) { duplicateIndex_ = std::move(name); }
   int Prefetch() const { return prefetch_; }
+  // Seconds the next open may wait for a lock beyond the driver's lock wait ("Recover=n"),
+  // 0 when none; TakeRecover answers it and forgets it.
+  int TakeRecover();
 
   mutable CriticalSection lock_;  // held for every operation of a shared instance
 
  private:
   struct SavedState {
     std::vector<unsigned char> record;
-    std::vector<bool> nulls;
+    std::string nulls;  // NullImage
+    std::vector<int> inexact;
     std::shared_ptr<void> cursor;
   };
 
   ErrorCode Finish(int op, StorageError error, const void* oldRecord = nullptr);
+  bool FieldIsNull(int field) const;  // IsNull under lock_
   bool Before(int op, const void* oldRecord = nullptr);
   StorageError CheckKey(int key, bool zeroAllowed) const;
   StorageError CheckWritable() const;
@@ -259,6 +290,10 @@ class Table {
   std::vector<unsigned char> record_;
   std::vector<unsigned char> lastRead_;  // the record image as last read
   std::vector<bool> nulls_;
+  std::vector<SqlValue> nullValues_;  // per flagged field: its value when the flag was set
+  std::vector<int> inexact_;
+  std::string duplicateIndex_;
+  int recover_ = 0;
   std::vector<FileCallback*> callbacks_;
   std::map<int, SavedState> states_;
   std::map<int, std::string> driverProps_;

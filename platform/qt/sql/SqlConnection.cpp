@@ -17,6 +17,8 @@ namespace {
 std::mutex gResolverMutex;
 OwnerResolver gResolver;  // guarded by gResolverMutex
 
+std::atomic<int> gLockWaitMs{kDefaultLockWaitMs};
+
 // The ODBC driver name used for SQL Server owners.
 constexpr std::string_view kSqlServerOdbcDriver = "FreeTDS";
 
@@ -48,8 +50,17 @@ SqlValue FromVariant(const QVariant& v, const ColumnDesc& c) {
   switch (c.type) {
     case ColumnType::kText:
       return SqlValue::Text(S(v.toString()));
-    case ColumnType::kInteger:
-      return SqlValue::Integer(v.toLongLong());
+    case ColumnType::kInteger: {
+      // A stored value that is no whole number (a numeric or text column read into an integer
+      // field) keeps its digits, so that the driver sees it is not held exactly.
+      bool ok = false;
+      const qlonglong i = v.toLongLong(&ok);
+      if (ok && (v.typeId() != QMetaType::Double || double(i) == v.toDouble()))
+        return SqlValue::Integer(i);
+      const std::string text = S(v.toString());
+      const std::string canon = CanonicalDecimal(text);
+      return SignificantDigits(canon) > 0 ? SqlValue::Decimal(canon) : SqlValue::Text(text);
+    }
     case ColumnType::kDecimal:
       return SqlValue::Decimal(CanonicalDecimal(S(v.toString())));
     case ColumnType::kReal:
@@ -59,6 +70,10 @@ SqlValue FromVariant(const QVariant& v, const ColumnDesc& c) {
 }
 
 }  // namespace
+
+void SetLockWaitForTests(int milliseconds) {
+  gLockWaitMs = milliseconds < 0 ? kDefaultLockWaitMs : milliseconds;
+}
 
 void SetOwnerResolverForTests(OwnerResolver resolver) {
   std::lock_guard lock(gResolverMutex);
@@ -148,7 +163,17 @@ StorageError SqlConnection::Connect() {
     e.text = std::string(ErrorCodeText(kDriverError));
     return e;
   }
+  StartSession();
   return {};
+}
+
+void SqlConnection::StartSession() {
+  // The settings tune how locks are met; a database that refuses one (a read-only SQLite
+  // file keeps its journal mode) is still usable, so failures are not errors.
+  for (const std::string& sql : dialect_.SessionStatements(gLockWaitMs.load())) {
+    QSqlQuery q(db_);
+    (void)q.exec(Q(sql));
+  }
 }
 
 namespace {
@@ -175,6 +200,7 @@ StorageError SqlConnection::Exec(const Statement& st, const std::vector<ColumnDe
     db_.rollback();
     inTransaction_ = false;
     rolledBackByError_ = true;
+    StartSession();
   }
   return result;
 }
@@ -231,8 +257,10 @@ StorageError SqlConnection::Commit() {
   if (!db_.commit()) {
     StorageError e = FromQt(db_.lastError());
     db_.rollback();
+    StartSession();
     return e;
   }
+  StartSession();  // the transaction's time-out may have replaced the session's lock wait
   return {};
 }
 
@@ -240,7 +268,9 @@ StorageError SqlConnection::Rollback() {
   rolledBackByError_ = false;
   if (!inTransaction_) return {};
   inTransaction_ = false;
-  if (!db_.rollback()) return FromQt(db_.lastError());
+  const bool ok = db_.rollback();
+  StartSession();
+  if (!ok) return FromQt(db_.lastError());
   return {};
 }
 

@@ -38,8 +38,17 @@ bool ResolveOwner(std::string_view owner, ConnectionTarget* target, StorageError
 using OwnerResolver = std::function<std::optional<ConnectionTarget>(std::string_view owner)>;
 void SetOwnerResolverForTests(OwnerResolver resolver);
 
+// How long a statement waits for a lock that another connection (another station) holds before
+// it fails with kRecordHeldError, unless a transaction sets its own time-out.
+inline constexpr int kDefaultLockWaitMs = 5000;
+// Tests shorten the wait; it applies to connections made afterwards. A negative value gives
+// the default back. Not for program code. Thread: any.
+void SetLockWaitForTests(int milliseconds);
+
 // One database connection of one thread. Every statement is prepared with "?" placeholders,
-// bound and executed forward-only; decimals are read as text (high precision). After a failed
+// bound and executed forward-only; decimals are read as text (high precision). A new connection
+// runs the dialect's session statements (lock wait, SQLite's write-ahead journal), and again
+// after each transaction, whose own time-out may have changed the lock wait. After a failed
 // statement inside a transaction the transaction is rolled back at once, because the databases
 // differ in what survives of it (PostgreSQL refuses every further statement).
 // Thread: only the thread that created it (Qt SQL connections belong to their thread).
@@ -66,6 +75,7 @@ class SqlConnection {
 
  private:
   StorageError FromQt(const class QSqlError& error) const;
+  void StartSession();
   StorageError Run(class QSqlQuery& q, const Statement& st, const std::vector<ColumnDesc>* columns,
                    std::vector<std::vector<SqlValue>>* rows, int* affected);
 

@@ -1,5 +1,10 @@
 #include "platform/qt/sql/SqlTable.h"
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <thread>
+
 #include "platform/storage/RecordPosition.h"
 
 namespace kv {
@@ -29,14 +34,29 @@ std::vector<SqlValue> SqlTable::RowFromBuffer() const {
   return row;
 }
 
+namespace {
+
+// True when a field that was given `stored` now holds it exactly, as the runtime compares
+// values: text without trailing blanks, numbers by their exact decimal text. A NULL is held
+// by the field's null flag.
+bool HeldExactly(const SqlValue& stored, const SqlValue& held) {
+  return stored.IsNull() || CanonicalText(stored) == CanonicalText(held);
+}
+
+}  // namespace
+
 void SqlTable::LoadRow(const std::vector<SqlValue>& row) {
   const RecordLayout& layout = Decl().Layout();
   layout.Clear(Record());
+  std::vector<int> inexact;
   for (int f = 0; f < layout.FieldCount() && f < int(row.size()); ++f) {
     layout.Set(Record(), f, row[f]);
     SetNullFlag(f, row[f].IsNull());
+    if (!HeldExactly(row[f], layout.Get(Record(), f))) inexact.push_back(f);
   }
+  SetInexactFields(std::move(inexact));
   lastRow_ = row;
+  heldRow_ = RowFromBuffer();
   haveRow_ = true;
   NoteRecordRead();
 }
@@ -63,12 +83,19 @@ StorageError SqlTable::Select(const Statement& st, std::vector<std::vector<SqlVa
 }
 
 StorageError SqlTable::DoOpen(int mode) {
+  const int recover = TakeRecover();
   owner_ = Decl().Owner();
   StorageError e;
   std::shared_ptr<SqlConnection> c = ConnectionFor(owner_, &e);
   if (!c) return e;
   SqlBuilder b(shape_, c->SqlDialect());
   e = c->Exec(b.Probe());
+  // Each probe waits the connection's lock wait; a recovery time asked for keeps trying.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(recover);
+  while (e.code == kRecordHeldError && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    e = c->Exec(b.Probe());
+  }
   if (!e.ok()) return e;
   if ((mode & 0x0F) != kOpenReadOnly) {
     int binds = 0;
@@ -238,11 +265,12 @@ StorageError SqlTable::DoReget(int key, std::string_view position) {
   return {};
 }
 
-StorageError SqlTable::CheckStorable(const Dialect& dialect,
-                                     const std::vector<SqlValue>& row) const {
+StorageError SqlTable::CheckStorable(const Dialect& dialect, const std::vector<SqlValue>& row,
+                                     const std::vector<bool>& written) const {
   const int limit = dialect.MaxExactDecimalDigits();
   for (size_t f = 0; f < row.size(); ++f) {
     if (row[f].kind != SqlValue::Kind::kDecimal) continue;
+    if (!written.empty() && !written[f]) continue;
     if (SignificantDigits(row[f].text) > limit)
       return StorageError::Of(kDriverError, "",
                               shape_.columns[f].label + ": " + row[f].text + " has more than " +
@@ -261,9 +289,14 @@ StorageError SqlTable::DoAdd() {
   if (e = CheckStorable(c->SqlDialect(), row); !e.ok()) return e;
   cursor_.cache.clear();
   e = c->Exec(b.Insert(row));
-  if (!e.ok()) return e;
-  lastRow_ = std::move(row);
+  if (!e.ok()) {
+    if (e.code == kDuplicateKeyError) SetDuplicateIndex(DuplicatedIndex(*c, e));
+    return e;
+  }
+  lastRow_ = row;
+  heldRow_ = std::move(row);
   haveRow_ = true;
+  SetInexactFields({});
   NoteRecordRead();
   return {};
 }
@@ -275,14 +308,53 @@ StorageError SqlTable::DoPut(bool watched) {
   if (!c) return e;
   SqlBuilder b(shape_, c->SqlDialect());
   std::vector<SqlValue> row = RowFromBuffer();
-  if (e = CheckStorable(c->SqlDialect(), row); !e.ok()) return e;
+  // Only the fields changed since the record was read are written; the others keep what is
+  // stored, which may be more than the buffer could hold.
+  std::vector<bool> written(row.size(), false);
+  for (size_t f = 0; f < row.size() && f < heldRow_.size(); ++f) written[f] = row[f] != heldRow_[f];
+  if (e = CheckStorable(c->SqlDialect(), row, written); !e.ok()) return e;
   cursor_.cache.clear();
   int affected = 0;
-  e = c->Exec(b.Update(row, lastRow_, watched), nullptr, nullptr, &affected);
-  if (!e.ok()) return e;
+  e = c->Exec(b.Update(row, lastRow_, watched, written), nullptr, nullptr, &affected);
+  if (!e.ok()) {
+    if (e.code == kDuplicateKeyError) SetDuplicateIndex(DuplicatedIndex(*c, e));
+    return e;
+  }
   if (affected < 1) return StorageError::Of(kChangedError);
-  lastRow_ = std::move(row);
+  for (size_t f = 0; f < row.size(); ++f)
+    if (written[f]) lastRow_[f] = row[f];
+  std::vector<int> inexact = InexactFields();
+  std::erase_if(inexact, [&](int f) { return f < int(written.size()) && written[f]; });
+  SetInexactFields(std::move(inexact));
+  heldRow_ = std::move(row);
   NoteRecordRead();
+  return {};
+}
+
+std::string SqlTable::DuplicatedIndex(SqlConnection& c, const StorageError& e) {
+  std::vector<std::string> columns;
+  std::string name = c.SqlDialect().DuplicateIndexName(e.driverText, &columns);
+  if (!name.empty() || columns.empty()) return name;
+  // The database named the columns only: find its unique index over exactly those columns.
+  const std::string query = c.SqlDialect().UniqueIndexQuery();
+  if (query.empty()) return {};
+  std::vector<ColumnDesc> cols{ColumnDesc{"index", "", ColumnType::kText},
+                               ColumnDesc{"column", "", ColumnType::kText}};
+  std::vector<std::vector<SqlValue>> rows;
+  if (!c.Exec({query, {SqlValue::Text(shape_.name)}}, &cols, &rows).ok()) return {};
+  auto folded = [](std::string s) {
+    for (char& ch : s) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+  };
+  std::vector<std::string> wanted;
+  for (const std::string& col : columns) wanted.push_back(folded(col));
+  for (size_t i = 0; i < rows.size();) {
+    const std::string index = rows[i][0].text;
+    std::vector<std::string> have;
+    for (; i < rows.size() && rows[i][0].text == index; ++i)
+      have.push_back(folded(rows[i][1].text));
+    if (have == wanted) return index;
+  }
   return {};
 }
 
@@ -319,13 +391,20 @@ std::string SqlTable::DoPosition(int key) const {
   return EncodePosition(OrderValues(key, lastRow_));
 }
 
+namespace {
+struct SavedCursor {
+  std::vector<SqlValue> lastRow;
+  std::vector<SqlValue> heldRow;
+  bool haveRow;
+};
+}  // namespace
+
 std::shared_ptr<void> SqlTable::SaveCursor() const {
   struct Saved {
     Cursor cursor;
-    std::vector<SqlValue> lastRow;
-    bool haveRow;
+    SavedCursor rows;
   };
-  auto s = std::make_shared<Saved>(Saved{cursor_, lastRow_, haveRow_});
+  auto s = std::make_shared<Saved>(Saved{cursor_, {lastRow_, heldRow_, haveRow_}});
   s->cursor.cache.clear();
   return s;
 }
@@ -333,14 +412,14 @@ std::shared_ptr<void> SqlTable::SaveCursor() const {
 void SqlTable::RestoreCursor(const std::shared_ptr<void>& cursor) {
   struct Saved {
     Cursor cursor;
-    std::vector<SqlValue> lastRow;
-    bool haveRow;
+    SavedCursor rows;
   };
   if (!cursor) return;
   const Saved* s = static_cast<const Saved*>(cursor.get());
   cursor_ = s->cursor;
-  lastRow_ = s->lastRow;
-  haveRow_ = s->haveRow;
+  lastRow_ = s->rows.lastRow;
+  heldRow_ = s->rows.heldRow;
+  haveRow_ = s->rows.haveRow;
 }
 
 std::uintptr_t SqlTable::TransactionScope() const {
@@ -388,6 +467,8 @@ StorageError SqlTable::ViewSelect(const Statement& st, const std::vector<ColumnD
 void SqlTable::TakeViewRow(const std::vector<SqlValue>& row) {
   if (row.empty()) {
     Decl().Layout().Clear(Record());
+    SetNullImage({});
+    SetInexactFields({});
     haveRow_ = false;
     return;
   }

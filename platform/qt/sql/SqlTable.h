@@ -15,7 +15,9 @@ namespace kv {
 // table): each read asks for the rows after (or before) the current one, as many as the
 // row-prefetch property says (at least one). Writes bind every value. Put and Delete find the
 // row by every value last read, so a row changed meanwhile is reported (kChangedError) instead
-// of overwritten. Positions are the encoded identity values of the record.
+// of overwritten; Put writes only the fields changed since the read, so a stored value that
+// the record cannot hold (InexactFields) is left as it is. Positions are the encoded identity
+// values of the record.
 //
 // A threaded instance keeps its thread's connection while open; a shared instance takes the
 // calling thread's connection for each operation (Qt SQL connections belong to one thread).
@@ -72,15 +74,22 @@ class SqlTable final : public Table {
   void LoadRow(const std::vector<SqlValue>& row);
   std::vector<SqlValue> OrderValues(int key, const std::vector<SqlValue>& row) const;
   std::vector<ColumnDesc> OrderColumns(int key) const;
-  // kDriverError when a value of `row` cannot be stored exactly (decimal digits).
-  StorageError CheckStorable(const Dialect& dialect, const std::vector<SqlValue>& row) const;
+  // kDriverError when a value of `row` (of the fields marked in `written`, all when empty)
+  // cannot be stored exactly (decimal digits).
+  StorageError CheckStorable(const Dialect& dialect, const std::vector<SqlValue>& row,
+                             const std::vector<bool>& written = {}) const;
+  // The name of the unique index that the duplicate-key error `e` of `c` is about; empty when
+  // the database does not say.
+  std::string DuplicatedIndex(SqlConnection& c, const StorageError& e);
   StorageError Select(const Statement& st, std::vector<std::vector<SqlValue>>* rows);
 
   TableShape shape_;
   std::string owner_;                    // the owner string taken at open
   std::shared_ptr<SqlConnection> conn_;  // threaded instances: the thread's connection
   Cursor cursor_;
-  std::vector<SqlValue> lastRow_;  // the record as last read, added or written
+  std::vector<SqlValue> lastRow_;  // the record as stored when last read, added or written
+  std::vector<SqlValue> heldRow_;  // the buffer's values right after that: Put writes what
+                                   // differs from them
   bool haveRow_ = false;
 };
 

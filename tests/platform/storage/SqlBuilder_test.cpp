@@ -116,7 +116,8 @@ TEST(SqlBuilder, TableWithoutKeysOrdersAndIdentifiesByEveryColumn) {
       {SqlValue::Text("a"), SqlValue::Null(), SqlValue::Decimal("0"), SqlValue::Integer(0)}, false);
   EXPECT_EQ(del.sql,
             "DELETE FROM \"Products\" WHERE \"PCODE\" IS ? AND \"DESCRIPTION\" IS ? AND \"PRICE\" "
-            "IS CAST(? AS DECIMAL(11,2)) AND \"PROVIDERID\" IS ?");
+            "IS CAST(? AS DECIMAL(1,0)) AND \"PROVIDERID\" IS ?")
+      << "a stored decimal is compared in its own digits: it may be wider than the field";
 }
 
 TEST(SqlBuilder, RepeatedExternalColumnNamesBecomeDistinct) {
@@ -181,6 +182,46 @@ TEST(SqlValue, CanonicalDecimalText) {
       {".5", "0.5"},     {"12345678901.23", "12345678901.23"},
       {"abc", "abc"},    {"", ""}};
   for (const auto& [in, out] : cases) EXPECT_EQ(CanonicalDecimal(in), out) << in;
+}
+
+// The index a duplicate-key error is about, as each database words the error (SQL Server's
+// come through ODBC with its prefixes); SQLite names columns unless the index is on
+// expressions.
+TEST(Dialect, DuplicateErrorsNameTheirIndexOrItsColumns) {
+  struct Case {
+    DatabaseKind kind;
+    const char* text;
+    const char* index;
+    std::vector<std::string> columns;
+  };
+  const Case cases[] = {
+      {DatabaseKind::kPostgres,
+       "ERROR:  duplicate key value violates unique constraint \"Items_extra\"\nDETAIL:  Key "
+       "(\"Provider\")=(1) already exists.",
+       "Items_extra",
+       {}},
+      {DatabaseKind::kSqlServer,
+       "[FreeTDS][SQL Server]Cannot insert duplicate key row in object 'dbo.Items' with unique "
+       "index 'Items_extra'. The duplicate key value is (1).",
+       "Items_extra",
+       {}},
+      {DatabaseKind::kSqlServer,
+       "[FreeTDS][SQL Server]Violation of PRIMARY KEY constraint 'Items_PK'. Cannot insert "
+       "duplicate key in object 'dbo.Items'.",
+       "Items_PK",
+       {}},
+      {DatabaseKind::kSqlite, "UNIQUE constraint failed: index 'Items_ByName'", "Items_ByName", {}},
+      {DatabaseKind::kSqlite,
+       "UNIQUE constraint failed: Items.Grp, Items.Seq (19)",
+       "",
+       {"Grp", "Seq"}},
+      {DatabaseKind::kSqlite, "no such table: Items", "", {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> columns;
+    EXPECT_EQ(DialectFor(c.kind).DuplicateIndexName(c.text, &columns), c.index) << c.text;
+    EXPECT_EQ(columns, c.columns) << c.text;
+  }
 }
 
 }  // namespace
