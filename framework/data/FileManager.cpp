@@ -158,7 +158,7 @@ ResultLevel FileManager::PhysicalOpen(bool report) {
     return OpenFailed(report, false);
   for (int attempt = 1; attempt <= 2; ++attempt) {
     ErrorCode rc = OPENER->OpenFile(OPENMODE);
-    if (rc == kAccessDenied) {
+    if (rc == kAccessDenied || rc == kRecordHeldError) {
       // Give a lock held elsewhere time to clear before deciding that access is denied.
       (void)FILE->Send("Recover=" + std::to_string(LOCKRECOVER));
       rc = OPENER->OpenFile(OPENMODE);
@@ -177,11 +177,18 @@ ResultLevel FileManager::PhysicalOpen(bool report) {
         else
           SetError(MsgReadOnlyAccess);
         continue;
-      case kNoFileError:
-        if (!CREATE) return OpenFailed(report, false);
-        if (FILE->Create() == kNoError) continue;
-        SetError(MsgCreateFailed);
+      case kRecordHeldError:
+        // Another station still holds the table: the user may try again later, so this is
+        // not the open failure that ends the program.
+        SetError(MsgRecordHeld);
         return OpenFailed(report, true);
+      case kNoFileError: {
+        if (!CREATE) return OpenFailed(report, false);
+        const ErrorCode created = FILE->Create();
+        if (created == kNoError) continue;
+        SetError(created == kRecordHeldError ? MsgRecordHeld : MsgCreateFailed);
+        return OpenFailed(report, true);
+      }
       case kRebuildKeysError:
         SetError(MsgInvalidKey);
         if (!report) return Notify;

@@ -89,7 +89,9 @@ struct FieldDescriptionRow {
 // opened physically only by the first operation that needs it (PrepareUse). Close lowers the
 // count and closes physically at 0. A physical open creates a missing table (CREATE), falls
 // back to read-only access with "Access Denied" when writing is denied, and rebuilds keys the
-// runtime reports as broken.
+// runtime reports as broken. A table that another station holds locked is tried again for
+// LOCKRECOVER seconds and then reported as held ("Record not read", which the user answers
+// and goes on from), never as the open failure that ends the program.
 //
 // Results. Operations return a ResultLevel: Benign is success. Operations named Try... never
 // show a message: they set LASTERROR (SetError) and return a level; the others report through
@@ -129,7 +131,10 @@ class FileManager : public FileCallback {
   // Slot 6. True when the record equals the image saved under `id` (null flags not compared);
   // false when PrepareUse fails, BLOBCHANGED is set or no such image exists.
   virtual bool EqualBuffer(std::int32_t id);
-  // Slot 7. TryFetch; on failure the record buffer is cleared.
+  // Slot 7. TryFetch; on failure the record buffer is cleared. A record whose stored values
+  // the buffer cannot all hold exactly (text longer than its field, a number past its range or
+  // places) is read and reported with "Record Retrieval Error" naming the fields; the answer is
+  // Benign, and Update leaves those columns as stored unless they are changed.
   virtual ResultLevel Fetch(int key);
   // Slot 8. OPENED 0, LAZYOPEN on, KILLED off, no prefetch (USEMRP off, MRPSIZE 10); registers
   // the manager with the thread's ManagerRegistry under FILE's instance label.
@@ -140,7 +145,8 @@ class FileManager : public FileCallback {
   // the table's operation callback.
   virtual void InitFile(Table* file, ErrorManager* errors);
   // Slot 10. Adds the current record (numbering it first when the table has an auto-numbered
-  // key). Duplicate key: "Duplicate Key Error" naming the key in %Message; other failures
+  // key). Duplicate key: "Duplicate Key Error" naming in %Message the first declared key the
+  // record duplicates (its description), else the database's unique index; other failures
   // "Record Insert Error". Validation failure returns Notify without a message of its own.
   virtual ResultLevel Insert();
   // Slot 11. Releases everything once (closes until OPENED is 0, leaves the registry, frees
@@ -149,7 +155,8 @@ class FileManager : public FileCallback {
   virtual void Kill();
   // Slot 12. Reads the next record. End of file: ATEOF set, Notify, no message. A record held
   // elsewhere is skipped when SKIPHELDRECORDS, else "Record not read"; other failures "Record
-  // Retrieval Error".
+  // Retrieval Error". A record read with values the buffer cannot hold exactly is reported as
+  // Fetch says and answers Benign.
   virtual ResultLevel Next();
   // Slot 13. A logical open (see Opening); with LAZYOPEN off the first one opens physically and
   // reports its failure.
@@ -157,7 +164,8 @@ class FileManager : public FileCallback {
   // Slot 14. Reads the previous record; as Next.
   virtual ResultLevel Previous();
   // Slot 15. Numbers the auto-numbered keys and adds the record (up to three attempts; then
-  // "Auto Increment Error", which asks "Try Again?"). Sets AUTOINCDONE. Benign when there is
+  // "Auto Increment Error", which asks "Try Again?"). A number past the largest value of its
+  // field is asked about at once and never added. Sets AUTOINCDONE. Benign when there is
   // nothing to number or it was already done.
   virtual ResultLevel AutoNumber();
   // Slot 16. Hook run by PrimeRecord on a fresh record; the base does nothing.
@@ -176,7 +184,8 @@ class FileManager : public FileCallback {
   virtual ResultLevel ReportError(MessageId id);
   virtual ResultLevel ReportLastError();
   virtual ResultLevel ReportErrorText(MessageId id, std::string_view text);
-  // Slots 23-29, the silent variants.
+  // Slots 23-29, the silent variants. A read with values the buffer cannot hold exactly
+  // answers Benign with LASTERROR "Record Retrieval Error" (see Fetch).
   virtual ResultLevel TryFetch(int key);  // get by the key's current values; failure Notify
   virtual ResultLevel TryInsert();
   virtual ResultLevel TryNext();
@@ -184,9 +193,11 @@ class FileManager : public FileCallback {
   virtual ResultLevel TryPrevious();
   virtual ResultLevel TryAutoNumber();
   virtual ResultLevel TryUpdate();
-  // Slot 30. Writes the record back with change detection. Changed by another station:
-  // "Record Was Not Updated", and the other station's version is read into the buffer
-  // (Notify). Other failures "Record was not updated". Validation failure returns User.
+  // Slot 30. Writes the fields changed since the read back, with change detection on every
+  // field read. Changed by another station: "Record Was Not Updated", and the other station's
+  // version is read into the buffer (Notify). Other failures, a lock that another station
+  // holds past the lock wait among them, "Record was not updated". Validation failure returns
+  // User.
   virtual ResultLevel Update();
   // Slot 31. Makes the file usable for `kind` (UseKind.h). Every data-access operation starts
   // with PrepareUse(UseRecord) and returns Fatal when it is not Benign. A lazy manager that is
@@ -254,7 +265,8 @@ class FileManager : public FileCallback {
   // The current record's position (on the primary key when there is one); empty when
   // PrepareUse fails or no record is current.
   std::string GetPosition();
-  // Re-reads the record at `position`; Benign, or Notify when it cannot be read.
+  // Re-reads the record at `position`; Benign, or Notify when it cannot be read. Values the
+  // buffer cannot hold exactly are reported as Fetch says.
   ResultLevel Reget(std::string_view position);
 
   // ---- Key queries (key = its number in the table declaration) --------------------------------
@@ -326,11 +338,18 @@ class FileManager : public FileCallback {
   ResultLevel OpenFailed(bool report, bool errorAlreadySet);
   ResultLevel DoInsert(bool report);
   ResultLevel DoAutoNumber(bool report);
-  ResultLevel NumberKey(const KeyDescription& key, bool report, bool* failed);
+  ResultLevel NumberKey(const KeyDescription& key, bool report, bool* failed, bool* pastLargest);
   ResultLevel DoUpdate(bool report);
   ResultLevel DoRead(bool forward, bool report);
   ResultLevel DuplicateReport();
   const KeyDescription* FirstDuplicatedKey();
+  // After a duplicate-key failure: the first declared key the record duplicates (its
+  // description), else the database's index.
+  std::string DuplicatedKeyName();
+  void NameDuplicate(const std::string& name);  // %Key and %Message
+  // After a successful read: a stored value the record could not hold exactly is reported
+  // ("Record Retrieval Error" naming the fields) or, silently, left in LASTERROR.
+  void NoteInexactRead(bool report);
   void NameKey(const KeyDescription& key);
   std::string KeyLabel(const KeyDescription& key) const;
   void SetPrefetch(int rows);

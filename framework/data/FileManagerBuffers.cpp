@@ -23,6 +23,8 @@ int FileManager::PrimaryKeyNumber() const {
 }
 
 void FileManager::ClearRecordBuffer() {
+  // A cleared record holds values, not NULLs: what is then put into it is written.
+  if (FILE != nullptr) FILE->SetNullImage({});
   if (Record() == nullptr) return;
   if (BUFFER.fields != nullptr)
     BUFFER.fields->ClearRecord(Record());
@@ -150,7 +152,9 @@ std::string FileManager::GetPosition() {
 
 ResultLevel FileManager::Reget(std::string_view position) {
   if (PrepareUse(UseRecord) != Benign) return Notify;
-  return FILE->Reget(PrimaryKeyNumber(), position) == kNoError ? Benign : Notify;
+  if (FILE->Reget(PrimaryKeyNumber(), position) != kNoError) return Notify;
+  NoteInexactRead(true);
+  return Benign;
 }
 
 // ---- Priming -------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "framework/data/FileManager.h"
 #include "framework/errors/ErrorManager.h"
 #include "platform/RuntimeError.h"
+#include "platform/storage/RecordLayout.h"
 #include "platform/values/Utf8Text.h"
 
 namespace kv {
@@ -61,6 +62,8 @@ ResultLevel FileManager::DoInsert(bool report) {
   }
   if (rc == kDuplicateKeyError) {
     if (!report) {
+      // A later report of LASTERROR names the key, never the key of an older message.
+      NameDuplicate(DuplicatedKeyName());
       SetError(MsgDuplicateKey);
       return Notify;
     }
@@ -95,14 +98,25 @@ void FileManager::NameKey(const KeyDescription& key) {
   if (ERRORS != nullptr) ERRORS->SetKeyName(KeyLabel(key));
 }
 
+void FileManager::NameDuplicate(const std::string& name) {
+  if (ERRORS == nullptr) return;
+  ERRORS->SetKeyName(name);
+  ERRORS->SetMessageText(name);
+}
+
+std::string FileManager::DuplicatedKeyName() {
+  if (const KeyDescription* key = FirstDuplicatedKey()) return KeyLabel(*key);
+  // A unique index that the manager does not declare (one the database alone knows): its name
+  // as the database gave it, else the database's own words.
+  std::string index = FILE->DuplicateIndex();
+  return index.empty() ? LastDriverErrorText() : index;
+}
+
 ResultLevel FileManager::DuplicateReport() {
   // The key is named in %Key and in %Message, so the user learns which value to change.
-  // A duplicate that no declared key explains (a constraint the database alone knows) is
-  // still reported, without a key name, rather than passed over in silence.
-  const KeyDescription* key = FirstDuplicatedKey();
-  if (key == nullptr) return ReportError(MsgDuplicateKey);
-  NameKey(*key);
-  return ReportErrorText(MsgDuplicateKey, KeyLabel(*key));
+  const std::string name = DuplicatedKeyName();
+  if (ERRORS != nullptr) ERRORS->SetKeyName(name);
+  return ReportErrorText(MsgDuplicateKey, name);
 }
 
 // ---- Automatic numbering ---------------------------------------------------------------------
@@ -121,22 +135,28 @@ ResultLevel FileManager::DoAutoNumber(bool report) {
   int attempts = 0;
   for (;;) {
     SetPrefetch(0);
+    bool pastLargest = false;
     for (const KeyDescription& key : KEYS) {
       if (key.AUTOINC == 0) continue;
       bool failed = false;
-      ResultLevel r = NumberKey(key, report, &failed);
+      ResultLevel r = NumberKey(key, report, &failed, &pastLargest);
       if (failed) return r;
+      if (pastLargest) break;
     }
-    if (FILE->Add() == kNoError) {
-      AUTOINCDONE = true;
-      return Benign;
+    if (!pastLargest) {
+      if (FILE->Add() == kNoError) {
+        AUTOINCDONE = true;
+        return Benign;
+      }
+      // Another station may have taken the number meanwhile: number again against the records
+      // that exist now.
+      if (++attempts < 3) continue;
     }
-    // Another station may have taken the number meanwhile: number again against the records
-    // that exist now.
-    if (++attempts < 3) continue;
+    // A number past the largest value of its field is never wrapped or cut: the record is
+    // refused at once (NumberKey named the key and said why).
     SetError(MsgAutoNumberFailed);
-    if (LastErrorCode() == kDuplicateKeyError) {
-      if (const KeyDescription* dup = FirstDuplicatedKey()) NameKey(*dup);
+    if (!pastLargest && LastErrorCode() == kDuplicateKeyError) {
+      NameDuplicate(DuplicatedKeyName());
       SetError(MsgAutoNumberFailed);
     }
     if (!report) return Notify;
@@ -148,7 +168,8 @@ ResultLevel FileManager::DoAutoNumber(bool report) {
   }
 }
 
-ResultLevel FileManager::NumberKey(const KeyDescription& key, bool report, bool* failed) {
+ResultLevel FileManager::NumberKey(const KeyDescription& key, bool report, bool* failed,
+                                   bool* pastLargest) {
   NameKey(key);
   const int n = key.AUTOINC;
   if (n < 1 || n > static_cast<int>(key.FIELDS.size())) return Benign;
@@ -167,10 +188,9 @@ ResultLevel FileManager::NumberKey(const KeyDescription& key, bool report, bool*
     if (rc == kNoError) sameGroup = GroupPrefix(key) == prefix;
   }
   DecimalValue value = DecimalValue::FromInteger(1);
+  ValueStatus fits = ValueStatus::kOk;
   if (rc == kNoError && sameGroup) {
-    if (DecimalValue::Add(numbered.FIELD.ToDecimal(), DecimalValue::FromInteger(1), &value) !=
-        ValueStatus::kOk)
-      value = DecimalValue::FromInteger(1);
+    fits = DecimalValue::Add(numbered.FIELD.ToDecimal(), DecimalValue::FromInteger(1), &value);
   } else if (rc != kNoError && rc != kNoRecordError) {
     SetError(MsgRetrieveFailed);
     RestoreBuffer(saved, true);  // give the caller its record back
@@ -178,7 +198,13 @@ ResultLevel FileManager::NumberKey(const KeyDescription& key, bool report, bool*
     return report ? ReportLastError() : Notify;
   }
   RestoreBuffer(saved, true);
-  (void)numbered.FIELD.SetDecimal(value);
+  if (fits == ValueStatus::kOk) fits = numbered.FIELD.SetDecimal(value);
+  if (fits != ValueStatus::kOk) {
+    // The field keeps its value: the caller refuses the record rather than add it with it.
+    SetLastError(kDriverError, ErrorCodeText(kDriverError), numbered.FIELDNAME,
+                 "the next number, " + value.ToText() + ", is past the largest value of the field");
+    *pastLargest = true;
+  }
   return Benign;
 }
 
@@ -211,7 +237,8 @@ ResultLevel FileManager::DoUpdate(bool report) {
     if (report) (void)ReportLastError();
     // Show the other station's version: the user sees what is stored now.
     FILE->Watch();
-    (void)Reget(position);
+    if (FILE->Reget(PrimaryKeyNumber(), position) == kNoError && report) NoteInexactRead(true);
+    SetError(MsgChangedElsewhere);  // what the caller reports is the change, not the re-read
     return Notify;
   }
   SetError(MsgUpdateFailed);
@@ -232,13 +259,32 @@ ResultLevel FileManager::EraseRecord(bool ask) {
 
 ResultLevel FileManager::TryFetch(int key) {
   if (PrepareUse(UseRecord) != Benign) return Fatal;
-  return FILE->Get(key) == kNoError ? Benign : Notify;
+  if (FILE->Get(key) != kNoError) return Notify;
+  NoteInexactRead(false);
+  return Benign;
 }
 
 ResultLevel FileManager::Fetch(int key) {
   ResultLevel r = TryFetch(key);
-  if (r != Benign && FILE != nullptr) FILE->Decl().Layout().Clear(FILE->Record());
+  if (r != Benign && FILE != nullptr) ClearRecordBuffer();
+  if (r == Benign) NoteInexactRead(true);
   return r;
+}
+
+void FileManager::NoteInexactRead(bool report) {
+  const std::vector<int> fields = FILE->InexactFields();
+  if (fields.empty()) return;
+  // The read stands: the buffer holds what the fields can, and an update leaves the stored
+  // values alone unless the user changes them. The user is told which fields those are.
+  const RecordLayout& layout = FILE->Decl().Layout();
+  std::string labels;
+  for (int f : fields) labels += (labels.empty() ? "" : ", ") + layout.Column(f).label;
+  SetLastError(kDriverError, ErrorCodeText(kDriverError), labels,
+               "a stored value cannot be held exactly by the record; it is kept as stored "
+               "unless it is changed");
+  if (ERRORS != nullptr) ERRORS->SetFieldName(layout.Column(fields.front()).label);
+  SetError(MsgRetrieveFailed);
+  if (report) (void)ReportLastError();
 }
 
 ResultLevel FileManager::Next() {
@@ -260,7 +306,10 @@ ResultLevel FileManager::DoRead(bool forward, bool report) {
     ATEOF = false;
     if (USEMRP && FILE->Property(kPropPrefetch) == "0") SetPrefetch(MRPSIZE);
     const ErrorCode rc = forward ? FILE->Next() : FILE->Previous();
-    if (rc == kNoError) return Benign;
+    if (rc == kNoError) {
+      NoteInexactRead(report);
+      return Benign;
+    }
     if (rc == kNoRecordError) {
       ATEOF = true;
       return Notify;

@@ -86,6 +86,7 @@ void ViewManager::ClearBuffers() {
   for (int i = 0; i < VIEW->FileCount(); ++i) {
     Table& t = VIEW->File(i);
     t.Decl().Layout().Clear(t.Record());
+    t.SetNullImage({});  // a cleared record holds values, not the NULLs of the last read
   }
 }
 

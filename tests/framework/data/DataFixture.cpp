@@ -5,9 +5,11 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "platform/RuntimeError.h"
 #include "platform/qt/sql/SqlConnection.h"
@@ -88,7 +90,12 @@ std::string OwnerFor(const Backend& b, const std::string& user, const std::strin
          "," + p;
 }
 
-std::string ExecDirect(const Backend& b, const std::string& sql) {
+namespace {
+
+// Runs `body` with a connection of its own to the backend, as its administrator; the error text
+// when the connection cannot be made.
+std::string WithConnection(const Backend& b,
+                           const std::function<std::string(QSqlDatabase&)>& body) {
   EnterWorkDir();
   ConnectionTarget target;
   StorageError error;
@@ -103,16 +110,86 @@ std::string ExecDirect(const Backend& b, const std::string& sql) {
     if (target.port > 0) db.setPort(target.port);
     if (!target.user.empty()) db.setUserName(QString::fromStdString(target.user));
     if (!target.password.empty()) db.setPassword(QString::fromStdString(target.password));
-    if (!db.open()) {
-      result = db.lastError().text().toStdString();
-    } else {
-      QSqlQuery q(db);
-      if (!q.exec(QString::fromStdString(sql))) result = q.lastError().text().toStdString();
-    }
+    result = db.open() ? body(db) : db.lastError().text().toStdString();
     db.close();
   }
   QSqlDatabase::removeDatabase(name);
   return result;
+}
+
+}  // namespace
+
+std::string ExecDirect(const Backend& b, const std::string& sql) {
+  return WithConnection(b, [&](QSqlDatabase& db) {
+    QSqlQuery q(db);
+    return q.exec(QString::fromStdString(sql)) ? std::string() : q.lastError().text().toStdString();
+  });
+}
+
+std::vector<std::string> QueryDirect(const Backend& b, const std::string& sql) {
+  std::vector<std::string> rows;
+  std::string error = WithConnection(b, [&](QSqlDatabase& db) {
+    QSqlQuery q(db);
+    if (!q.exec(QString::fromStdString(sql))) return q.lastError().text().toStdString();
+    while (q.next()) {
+      std::string row;
+      for (int i = 0; i < q.record().count(); ++i) {
+        if (i) row += '|';
+        row += q.value(i).isNull() ? std::string("NULL") : q.value(i).toString().toStdString();
+      }
+      rows.push_back(row);
+    }
+    return std::string();
+  });
+  if (!error.empty()) return {"ERROR: " + error};
+  return rows;
+}
+
+LockHolder::LockHolder(const Backend& b, std::vector<std::string> statements,
+                       std::chrono::milliseconds hold) {
+  thread_ = std::thread([this, b, statements = std::move(statements), hold] {
+    std::string error = WithConnection(b, [&](QSqlDatabase& db) {
+      std::string failed;
+      for (const std::string& sql : statements) {
+        QSqlQuery q(db);
+        if (!q.exec(QString::fromStdString(sql))) {
+          failed = sql + ": " + q.lastError().text().toStdString();
+          break;
+        }
+      }
+      {
+        std::unique_lock lock(mutex_);
+        error_ = failed;
+        ready_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, hold, [&] { return release_; });
+      }
+      QSqlQuery rollback(db);
+      (void)rollback.exec("ROLLBACK");
+      return std::string();
+    });
+    std::lock_guard lock(mutex_);
+    if (!ready_) error_ = error;
+    ready_ = true;
+    changed_.notify_all();
+  });
+}
+
+LockHolder::~LockHolder() {
+  Release();
+  thread_.join();
+}
+
+std::string LockHolder::Ready() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return ready_; });
+  return error_;
+}
+
+void LockHolder::Release() {
+  std::lock_guard lock(mutex_);
+  release_ = true;
+  changed_.notify_all();
 }
 
 bool PrepareBackend(const Backend& b, const std::vector<std::string>& tables, std::string* why) {

@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -59,6 +63,32 @@ std::string OwnerFor(const Backend& backend, const std::string& user = {},
                      const std::string& password = {});
 // Runs SQL directly on the backend as its administrator; returns the error text, "" on success.
 std::string ExecDirect(const Backend& backend, const std::string& sql);
+// The rows a query answers, directly on the backend: each row's values joined with "|", NULL
+// written as "NULL". A failed query gives one row "ERROR: " and the error text.
+std::vector<std::string> QueryDirect(const Backend& backend, const std::string& sql);
+
+// Another station's connection on a thread of its own: it runs `statements` (typically a
+// transaction it leaves open) and keeps what they lock until Release, its destruction, or
+// `hold` has passed; then it rolls back and disconnects.
+class LockHolder {
+ public:
+  LockHolder(const Backend& backend, std::vector<std::string> statements,
+             std::chrono::milliseconds hold);
+  ~LockHolder();
+  LockHolder(const LockHolder&) = delete;
+  LockHolder& operator=(const LockHolder&) = delete;
+  // Waits until the statements ran; the error text of the first that failed, "" when all ran.
+  std::string Ready();
+  void Release();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool ready_ = false;
+  bool release_ = false;
+  std::string error_;
+  std::thread thread_;
+};
 bool PostgresRequired();
 
 // Table names unique to this test process: ctest runs test cases as parallel processes against

@@ -54,11 +54,24 @@ void PrintTo(const Part& p, std::ostream* os) {
   *os << "{" << p.code << ", " << p.name << ", " << p.qty << "}";
 }
 
+namespace {
+std::mutex gOwnerMutex;
+std::string gPartsOwner = ",formsuite";  // guarded by gOwnerMutex
+}  // namespace
+
+void SetPartsOwner(const std::string& owner) {
+  std::lock_guard lock(gOwnerMutex);
+  gPartsOwner = owner.empty() ? ",formsuite" : owner;
+}
+
 const TableDecl& PartsDecl() {
   static const std::unique_ptr<TableDecl> decl = [] {
     auto d = std::make_unique<TableDecl>("FormParts", "FormParts_" + std::to_string(::getpid()),
                                          kSqlDriver, PartLayout());
-    d->SetOwnerText(",formsuite");
+    d->SetOwner([] {
+      std::lock_guard lock(gOwnerMutex);
+      return gPartsOwner;
+    });
     d->AddKey({"PRT:PK_Code", "", {{0, true}}, false, false, true});
     return d;
   }();

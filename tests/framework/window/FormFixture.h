@@ -44,7 +44,10 @@ struct Part {
 };
 void PrintTo(const Part& p, std::ostream* os);
 
+// The parts table, on the SQLite database ",formsuite" unless SetPartsOwner names another
+// database (the empty owner gives SQLite back); the owner is taken when the table is opened.
 const TableDecl& PartsDecl();
+void SetPartsOwner(const std::string& owner);
 Part ToPart(const PartRec& r);
 void FromPart(const Part& p, PartRec* r);
 
