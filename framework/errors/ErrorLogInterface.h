@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <ctime>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -34,8 +34,13 @@ class ErrorLogInterface {
 // Longest line written to a log; longer lines are cut (never inside a character).
 inline constexpr std::size_t kLogLineLimit = 1024;
 
-// The log line for a message shown at `when`: the local short date, "@", the local long time,
-// " --> ", then `text`; cut to kLogLineLimit bytes and without trailing blanks. Thread: any.
-std::string FormatErrorLogLine(std::string_view text, std::time_t when);
+// The log line for a message shown on day `date` at time `time` (the runtime's date serial
+// and time value, platform/values/Calendar.h): the date in the short-date picture @D17, "@",
+// the time in the long-time picture @T8, " --> ", then `text`; cut to kLogLineLimit bytes
+// (never inside a character) and without trailing blanks. Thread: any.
+//   FormatErrorLogLine("There are no records available to process.", DateSerial(2024, 3, 7),
+//                      TimeValue(9, 5, 3))
+//   -> "03/07/2024@09:05:03 --> There are no records available to process."
+std::string FormatErrorLogLine(std::string_view text, std::int32_t date, std::int32_t time);
 
 }  // namespace kv

@@ -57,10 +57,6 @@ void ErrorManager::Kill() {
   started_ = false;
 }
 
-std::unique_ptr<ErrorLogInterface> ErrorManager::CreateStandardLog() {
-  return nullptr;
-}
-
 // ---- Status and values ------------------------------------------------------------------------
 
 ErrorStatus& ErrorManager::StatusLocked() const {

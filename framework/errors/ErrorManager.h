@@ -92,16 +92,25 @@ class ErrorManager {
   // manager is not initialised.
   virtual bool LoadMessages(std::span<const std::uint8_t> table);
 
-  // ---- History (a minimal in-memory history; its window is supplied elsewhere) ---------------
+  // ---- History ---------------------------------------------------------------------------
+  // While the history threshold is not 0, ShowMessage records every message it is given (text
+  // cut to 1023 bytes, identifier, category) in an in-memory list, oldest first, which is
+  // never written to disk: a positive threshold keeps the newest that many records, a negative
+  // one keeps all. Only a message whose level equals the history view level is then shown,
+  // and it is shown as the history window (the message is its last entry); the others return
+  // their default button unseen.
 
-  // Slot 3. Appends `record` to the history. Called by ShowMessage under the lock after it
+  // Slot 3. Appends `record` to the history (under the lock). Called by ShowMessage after it
   // has made room below the threshold.
   virtual void AppendHistory(const HistoryRecord& record);
 
-  // Slot 4. Shows the history and returns the button pressed (or `defaultButton`). The base
-  // shows a message box captioned `caption` (or "Error" when empty) listing the history texts,
-  // oldest first, one line each, with the stock icon `iconNumber` (the information icon for 0)
-  // and `buttons`. It works on a copy taken under the lock and shows it without the lock.
+  // Slot 4. Shows the history in the error window (MessageWindow.h): title `caption` (empty
+  // keeps "Error"), the stock icon `iconNumber` (0: the information icon), the list of a copy
+  // of the history taken under the lock with its newest record highlighted, and the buttons of
+  // `buttons` with `defaultButton` as the default one. Returns the value of the button pressed,
+  // or `defaultButton` when the window is closed otherwise. The lock is not held while the
+  // window is shown, so other threads may report meanwhile. Thread: a logical thread (one that
+  // can run a window); on any other thread nothing is shown and `defaultButton` is returned.
   virtual int ShowHistoryWindow(std::string_view caption, std::int32_t iconNumber, int buttons,
                                 int defaultButton);
 
@@ -215,13 +224,21 @@ class ErrorManager {
 
   bool GetSilent() const;
   void SetSilent(bool silent);
+  // Logging (off by default): while on, every message ShowMessage is given, shown or not,
+  // becomes one line of the log (the standard log file unless InitWithLog named another):
+  // the date "@" the time " --> " the text (FormatErrorLogLine). Log failures are never shown
+  // and never change a message's result; the next message tries again.
   bool GetLogErrors() const;
   void SetLogErrors(bool logErrors);
-  // 0 keeps no history; positive keeps at most that many records; negative keeps all.
+  // 0 keeps no history (the default); positive keeps at most that many records; negative
+  // keeps all.
   std::int32_t GetHistoryThreshold() const;
   void SetHistoryThreshold(std::int32_t threshold);
+  // The message level shown, as the history window, while the history is on (default 3,
+  // Fatal).
   std::int32_t GetHistoryViewLevel() const;
   void SetHistoryViewLevel(std::int32_t level);
+  // When set, ShowMessage empties the history after it has shown the history window.
   bool GetHistoryResetOnView() const;
   void SetHistoryResetOnView(bool reset);
   std::string GetDefaultCategory() const;
@@ -231,16 +248,19 @@ class ErrorManager {
 
   // A copy of the history, oldest first (under the lock).
   std::vector<HistoryRecord> HistorySnapshot() const;
-  // The diagnostic formed on the last failed log step ("Unable to Open error log; ..."), empty
-  // when none has failed. Log failures are never shown; this is where they can be traced.
+  // The diagnostic formed on the last failed log step: "Unable to Open error log; ", "Unable
+  // to update error log; " or "Unable to close error log; " followed by the runtime's error
+  // text; empty when none has failed. Log failures are never shown to the user; each
+  // diagnostic is also written to standard error as one line.
   std::string LastLogDiagnostic() const;
 
   // The manager's critical section, for derived managers that extend what it guards.
   CriticalSection& CriticalSectionRef() const { return CRITSECT; }
 
  protected:
-  // Makes the standard log that Init hands to InitWithLog, owned by the manager. The base makes
-  // none (nullptr): logging then has nowhere to write until a log is supplied with InitWithLog.
+  // Makes the standard log that Init hands to InitWithLog, owned by the manager: the base makes
+  // the log file "RavelError.Log" in the current directory (ErrorLogFile.h), which is touched
+  // only when logging is on. A derived manager may supply another log, or none (nullptr).
   virtual std::unique_ptr<ErrorLogInterface> CreateStandardLog();
 
   // The history view treats stock icon references as icon number 0 (its default icon).
@@ -264,6 +284,7 @@ class ErrorManager {
 
  private:
   void WriteLogLine(std::string_view text);  // the log step; lock held by the caller
+  void NoteLogFailure(const char* step);     // lock held by the caller
   ErrorStatus& StatusLocked() const;         // lock held by the caller
   // Unexpanded text of the row that was current before the last selection ("%Previous").
   std::string PreviousText(const ErrorStatus& status) const;

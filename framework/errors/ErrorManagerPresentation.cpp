@@ -1,11 +1,12 @@
-// How the error manager presents a message: the log and history steps, the message box, the
-// minimal history view and the caller-chosen question.
-#include <ctime>
+// How the error manager presents a message: the log and history steps, the message box and
+// the caller-chosen question.
+#include <cstdio>
 #include <string>
 
 #include "framework/errors/ErrorManager.h"
 #include "framework/errors/MessageText.h"
 #include "platform/RuntimeError.h"
+#include "platform/values/Calendar.h"
 #include "platform/window/ModalServices.h"
 
 namespace kv {
@@ -16,19 +17,25 @@ std::int32_t ErrorManager::IconNumber(std::uint32_t icon) {
   return static_cast<std::int32_t>(icon);
 }
 
+void ErrorManager::NoteLogFailure(const char* step) {
+  logDiagnostic_ = std::string(step) + LastErrorText();
+  // Never shown to the user; standard error is where a trace of it can be found.
+  std::fprintf(stderr, "%s\n", logDiagnostic_.c_str());
+}
+
 void ErrorManager::WriteLogLine(std::string_view text) {
   if (!ERRORLOG) return;
-  // Each step is tried whatever the previous one gave; a failure is only remembered as a
-  // diagnostic, never shown, and never changes the message's result.
-  if (ERRORLOG->OpenLog(false) != Benign) {
-    logDiagnostic_ = "Unable to Open error log; " + LastErrorText();
+  // The log's own file operations must not replace the runtime error the caller may still
+  // read after the message: it is put back afterwards.
+  RuntimeError saved = LastError();
+  // Each step is tried whatever the previous one gave; a failure is only noted, never shown,
+  // and never changes the message's result.
+  if (ERRORLOG->OpenLog(false) != Benign) NoteLogFailure("Unable to Open error log; ");
+  if (ERRORLOG->WriteLog(FormatErrorLogLine(text, Today(), Clock())) != Benign) {
+    NoteLogFailure("Unable to update error log; ");
   }
-  if (ERRORLOG->WriteLog(FormatErrorLogLine(text, std::time(nullptr))) != Benign) {
-    logDiagnostic_ = "Unable to update error log; " + LastErrorText();
-  }
-  if (ERRORLOG->CloseLog(false) != Benign) {
-    logDiagnostic_ = "Unable to close error log; " + LastErrorText();
-  }
+  if (ERRORLOG->CloseLog(false) != Benign) NoteLogFailure("Unable to close error log; ");
+  SetLastError(saved.code, saved.text, saved.driverCode, saved.driverText);
 }
 
 int ErrorManager::ShowMessage(std::string_view text, std::string_view title, std::uint32_t icon,
@@ -84,38 +91,6 @@ int ErrorManager::AskQuestion(MessageId id, int buttons, int defaultButton) {
   SelectMessage(id);
   return ShowMessageBox(Benign, ExpandMessageText(), CurrentTitle(), kIconExclamation, buttons,
                         defaultButton, GetMsgStyle());
-}
-
-void ErrorManager::AppendHistory(const HistoryRecord& record) {
-  CriticalGuard guard(CRITSECT);
-  if (HISTORY) HISTORY->Append(record);
-}
-
-void ErrorManager::ClearHistory() {
-  CriticalGuard guard(CRITSECT);
-  if (HISTORY) HISTORY->Clear();
-}
-
-std::vector<HistoryRecord> ErrorManager::HistorySnapshot() const {
-  CriticalGuard guard(CRITSECT);
-  return HISTORY ? HISTORY->Records() : std::vector<HistoryRecord>{};
-}
-
-int ErrorManager::ShowHistoryWindow(std::string_view caption, std::int32_t iconNumber, int buttons,
-                                    int defaultButton) {
-  std::string text;
-  for (const HistoryRecord& record : HistorySnapshot()) {
-    if (!text.empty()) text += '|';
-    text += record.TXT;
-  }
-  std::uint32_t icon =
-      iconNumber == 0 ? kIconInformation : StockIcon(static_cast<std::uint16_t>(iconNumber));
-  return ShowMessageBox(CurrentLevel(), text, caption.empty() ? "Error" : caption, icon, buttons,
-                        defaultButton, GetMsgStyle());
-}
-
-void ErrorManager::OpenHistoryView() {
-  (void)ShowHistoryWindow("Errors History", 0, kButtonOk + kButtonHelp, kButtonOk);
 }
 
 std::string ErrorManager::LastLogDiagnostic() const {

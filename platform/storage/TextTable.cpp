@@ -1,5 +1,7 @@
 #include "platform/storage/TextTable.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,8 +34,17 @@ std::string CutUtf8(std::string text, size_t bytes) {
 StorageError TextTable::DoOpen(int mode) {
   const std::string& path = Decl().ExternalName();
   if (::access(path.c_str(), F_OK) != 0) return FromErrno(kNoFileError);
-  int want = (mode & 0x0F) == kOpenReadOnly ? R_OK : (R_OK | W_OK);
-  if (::access(path.c_str(), want) != 0) return FromErrno(kAccessDenied);
+  bool writing = (mode & 0x0F) != kOpenReadOnly;
+  if (::access(path.c_str(), writing ? (R_OK | W_OK) : R_OK) != 0) {
+    return FromErrno(kAccessDenied);
+  }
+  // A file nobody may write is read-only for every user, the superuser too: its owner marked
+  // it so, and a program that could still append to it would defeat the mark.
+  struct stat st {};
+  if (writing && ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0) {
+    errno = EACCES;
+    return FromErrno(kAccessDenied);
+  }
   lines_.clear();
   current_ = -1;
   positioned_ = false;
@@ -142,12 +153,22 @@ StorageError TextTable::DoAdd() {
   }
   for (char& c : text)
     if (c == '\n' || c == '\r') c = ' ';
-  std::FILE* f = std::fopen(Decl().ExternalName().c_str(), "a");
-  if (!f) return FromErrno(kDriverError);
+  // One write(2) on a descriptor opened for appending: the line lands at the end of the file
+  // as a whole, even while other threads or processes append to the same file.
+  int fd = ::open(Decl().ExternalName().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd < 0) return FromErrno(kDriverError);
   text += '\n';
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) return FromErrno(kDriverError);
+  ssize_t written = 0;
+  do {
+    written = ::write(fd, text.data(), text.size());
+  } while (written < 0 && errno == EINTR);
+  int writeErrno = errno;
+  bool whole = written == static_cast<ssize_t>(text.size());
+  if (::close(fd) != 0 && whole) return FromErrno(kDriverError);
+  if (!whole) {
+    errno = written < 0 ? writeErrno : ENOSPC;  // a short append means the disk is full
+    return FromErrno(kDriverError);
+  }
   return {};
 }
 

@@ -11,9 +11,11 @@ namespace kv {
 // the line's text. The external name is the file's path (relative to the working directory).
 //
 // Open finds the file (kNoFileError when missing; kAccessDenied when a write mode is asked for
-// and the file may not be written); Create makes an empty file when there is none. The file is
-// not held open between operations: each Add opens it for appending, writes one line and closes
-// it again, so other programs may read and write it at any time (it is shared, deny none).
+// and the file may not be written, or has no write permission for anyone, which refuses the
+// superuser as well); Create makes an empty file when there is none. The file is not held open
+// between operations: each Add opens it for appending, writes one line with a single append
+// and closes it again, so other programs may read and write it at any time (it is shared, deny
+// none) and lines added by several threads or processes at once never mix.
 // A line is the field's text clipped of trailing blanks, cut at the field's size without
 // splitting a UTF-8 character, line breaks inside replaced by blanks.
 // Reading: SetKey(0) then Next/Previous walk the lines as they were when positioned; Position

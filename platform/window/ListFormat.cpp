@@ -77,6 +77,11 @@ bool ParseListFormat(std::string_view format, std::vector<ListColumn>* columns) 
         }
       } else if (c == '@') {
         if (!r.ReadUntil('@', &col.picture)) return false;
+      } else if (c == '(') {
+        // The bracketed number of a flag not shown here ("S(255)", a scroll width): skipped
+        // whole, so that its digits are not taken for the next column's width.
+        std::string ignored;
+        if (!r.ReadUntil(')', &ignored)) return false;
       }
     }
     columns->push_back(std::move(col));

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kv {
 
@@ -24,6 +25,13 @@ constexpr std::uint32_t StockIcon(std::uint16_t number) {
 }
 constexpr std::uint32_t kIconExclamation = StockIcon(32515);
 constexpr std::uint32_t kIconInformation = StockIcon(32516);
+
+// Image controls and buttons name their icons by text (Control::icon). A stock icon is named
+// "STOCK:" followed by its number ("STOCK:32516", the information icon), so a window can show
+// the icons message boxes use. Thread: any.
+std::string StockIconName(std::uint16_t number);
+// The stock icon number that `name` stands for; 0 when it names no stock icon.
+std::uint16_t StockIconNumber(std::string_view name);
 
 // What a message box shows. A "|" in `text` starts a new line.
 struct MessageBoxRequest {

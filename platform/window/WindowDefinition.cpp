@@ -236,6 +236,17 @@ WindowDefinition& WindowDefinition::Property(int number, std::string value) {
   return *this;
 }
 
+WindowDefinition& WindowDefinition::Number(int number) {
+  Control& c = Last();
+  if (number <= 0 || c.number <= 0 || &c == &scratch_) return *this;
+  // A renumbered sheet or tab stays the parent of what follows it.
+  if (lastSheet_ == c.number) lastSheet_ = number;
+  if (currentTab_ == c.number) currentTab_ = number;
+  c.number = number;
+  nextNumber_ = number + 1;
+  return *this;
+}
+
 int WindowDefinition::Find(std::string_view label) const {
   for (const Control& c : controls_) {
     if (c.label.size() != label.size()) continue;

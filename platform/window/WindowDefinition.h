@@ -78,6 +78,10 @@ class WindowDefinition {
   WindowDefinition& Immediate(bool on = true);
   WindowDefinition& Action(StandardAction action);
   WindowDefinition& Property(int number, std::string value);
+  // Gives the control added last the fixed number `number` (above 0) in place of the next
+  // one in order; controls added afterwards go on from `number` + 1. The caller keeps the
+  // numbers of one window distinct (a window whose controls are known by fixed numbers).
+  WindowDefinition& Number(int number);
 
   // Read access.
   const std::string& Caption() const { return caption_; }

@@ -1,10 +1,14 @@
 #include "platform/qt/gui/QtIcons.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
 #include <utility>
+
+#include "platform/window/ModalServices.h"
 
 namespace kv {
 namespace {
@@ -68,6 +72,27 @@ QIcon Fallback(const QString& name) {
   return QIcon(pixmap);
 }
 
+// The style's drawing of a stock icon: the ones message boxes show, by their numbers.
+QIcon StockIconFor(std::uint16_t number) {
+  QStyle::StandardPixmap pixmap = QStyle::SP_MessageBoxInformation;
+  switch (number) {
+    case 32513:  // hand
+      pixmap = QStyle::SP_MessageBoxCritical;
+      break;
+    case 32514:  // question
+      pixmap = QStyle::SP_MessageBoxQuestion;
+      break;
+    case 32515:  // exclamation
+      pixmap = QStyle::SP_MessageBoxWarning;
+      break;
+    case 32516:  // information
+      break;
+    default:
+      return Fallback(QStringLiteral("Stock"));
+  }
+  return QApplication::style()->standardIcon(pixmap);
+}
+
 }  // namespace
 
 QString ThemeIconName(const std::string& name) {
@@ -89,6 +114,7 @@ bool ThemeHasIcon(const std::string& name) {
 QIcon IconFor(const std::string& name) {
   QString n = Normalised(name);
   if (n.isEmpty()) return {};
+  if (std::uint16_t stock = StockIconNumber(name)) return StockIconFor(stock);
   EnsureTheme();
   QString theme = ThemeIconName(name);
   if (!theme.isEmpty() && QIcon::hasThemeIcon(theme)) return QIcon::fromTheme(theme);

@@ -10,7 +10,8 @@ namespace kv {
 // map to icons of the installed freedesktop theme, and a theme icon may be named directly
 // ("edit-copy"); a name that is the path of an image file
 // loads that file; anything else, or a theme icon that is missing, gets a drawn fallback: the
-// name's first letter on a tile, so a button still shows something readable.
+// name's first letter on a tile, so a button still shows something readable. Stock icon
+// names ("STOCK:32516", platform/window/ModalServices.h) show the style's message-box icons.
 // Thread: the GUI thread.
 
 // The theme icon name for one of the program's icon names ("VIEW.ICO" -> "edit-find"), or an

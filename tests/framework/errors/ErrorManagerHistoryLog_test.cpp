@@ -126,51 +126,6 @@ TEST_F(HistoryAndLog, ThresholdKeepsTheNewestRecords) {
   EXPECT_EQ(records.back().CATEGORY, "Ravel");
 }
 
-TEST_F(HistoryAndLog, ViewLevelShowsTheHistoryWindowInsteadOfTheBox) {
-  errors.SetHistoryThreshold(1);
-  errors.SetHistoryViewLevel(Notify);
-  errors.SetMessageCategory(MsgNoRecords, "Browse");
-  modal.Answer({kButtonNo});
-  EXPECT_EQ(errors.Raise(MsgConfirmDelete), Benign) << "a question not shown answers Yes";
-  EXPECT_EQ(HistoryTexts(),
-            std::vector<std::string>{"Are you sure you want to delete the highlighted record?"});
-  EXPECT_EQ(errors.Raise(MsgNoRecords), Notify);
-  ASSERT_EQ(modal.Shown().size(), 1u);
-  const MessageBoxRequest box = modal.Shown()[0];
-  EXPECT_EQ(box.caption, "No Records");
-  EXPECT_EQ(box.text, "There are no records available to process.") << "only itself is kept";
-  EXPECT_EQ(box.icon, kIconInformation) << "icon number 0 is the default icon";
-  EXPECT_EQ(errors.HistorySnapshot().back().CATEGORY, "Browse");
-
-  errors.SetHistoryThreshold(-1);
-  errors.SetHistoryResetOnView(true);
-  EXPECT_EQ(errors.Raise(MsgDeleteNotAllowed), Notify);
-  EXPECT_EQ(modal.Shown().back().text,
-            "There are no records available to process.|This form cannot be used to delete a "
-            "record");
-  EXPECT_TRUE(errors.HistorySnapshot().empty()) << "reset on view";
-}
-
-TEST_F(HistoryAndLog, OpenHistoryViewShowsOkAndHelpAndKeepsTheHistory) {
-  modal.Answer({kButtonHelp});
-  errors.OpenHistoryView();
-  ASSERT_EQ(modal.Shown().size(), 1u);
-  EXPECT_EQ(modal.Shown()[0].caption, "Errors History");
-  EXPECT_EQ(modal.Shown()[0].text, "");
-  EXPECT_EQ(modal.Shown()[0].buttons, kButtonOk + kButtonHelp);
-  EXPECT_EQ(modal.Shown()[0].defaultButton, kButtonOk);
-
-  errors.SetHistoryThreshold(10);
-  errors.SetHistoryViewLevel(Fatal);
-  errors.SetMessageText(std::string(254, 'x'));
-  ASSERT_TRUE(errors.AddMessage(750, "%Message%Message%Message%Message%Message", Notify, "Long"));
-  (void)errors.Raise(750);
-  ASSERT_EQ(errors.HistorySnapshot().size(), 1u);
-  EXPECT_EQ(errors.HistorySnapshot()[0].TXT, std::string(1023, 'x')) << "cut to 1023";
-  errors.OpenHistoryView();
-  EXPECT_EQ(errors.HistorySnapshot().size(), 1u);
-}
-
 // A manager whose standard log is supplied by the derived class.
 class ManagerWithLog : public ErrorManager {
  public:
