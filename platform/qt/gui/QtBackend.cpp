@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <vector>
 
 #include "platform/qt/gui/QtModalDialogs.h"
 #include "platform/qt/gui/QtWindow.h"
@@ -149,7 +150,7 @@ void QtBackend::Apply(WindowId id, const Dirty& dirty) {
   auto it = views_.find(id);
   Window window(id);
   if (dirty.closed || !window.IsOpen()) {
-    if (it != views_.end()) views_.erase(it);
+    if (it != views_.end()) DropView(id);
     return;
   }
   WindowSnapshot s = window.Snapshot();
@@ -158,6 +159,7 @@ void QtBackend::Apply(WindowId id, const Dirty& dirty) {
     QMdiArea* area = s.kind == WindowKind::kFrameChild ? FrameArea() : nullptr;
     QWidget* owner = s.owner != 0 ? TopLevel(s.owner) : nullptr;
     views_[id] = std::make_unique<QtWindow>(s, area, owner);
+    if (owner != nullptr) owners_[id] = s.owner;
     return;  // built from the snapshot: every control is current
   }
   QtWindow& view = *it->second;
@@ -174,6 +176,27 @@ void QtBackend::Apply(WindowId id, const Dirty& dirty) {
       if (c.number == number) found = &c;
     }
     view.SyncControl(number, found);
+  }
+}
+
+void QtBackend::DropView(WindowId id) {
+  // Closes are applied in ascending order, so an owner may go before the window shown over it
+  // in the same flush. Deleting the owner's widgets would delete that window's widgets too,
+  // behind the back of its view: the owned views go first.
+  std::vector<WindowId> owned;
+  for (const auto& [window, owner] : owners_) {
+    if (owner == id) owned.push_back(window);
+  }
+  for (WindowId window : owned) DropView(window);
+  views_.erase(id);
+  owners_.erase(id);
+  for (WindowId window : owned) {
+    Window w(window);
+    if (!w.IsOpen()) continue;
+    WindowSnapshot s = w.Snapshot();
+    if (s.id == 0) continue;
+    QMdiArea* area = s.kind == WindowKind::kFrameChild ? FrameArea() : nullptr;
+    views_[window] = std::make_unique<QtWindow>(s, area, nullptr);
   }
 }
 

@@ -97,6 +97,9 @@ class QtBackend final : public QObject, public Backend {
   void Mark(WindowId window, const std::function<void(Dirty&)>& change);
   void Flush();  // GUI thread
   void Apply(WindowId window, const Dirty& dirty);
+  // Removes a window's widgets, and first those of the windows shown over it (its widgets'
+  // children); an owned window still open is then shown again on its own.
+  void DropView(WindowId window);
   void CloseDown();
 
   std::mutex mutex_;  // guards the members up to beeps_
@@ -106,6 +109,7 @@ class QtBackend final : public QObject, public Backend {
   int beeps_ = 0;
 
   std::map<WindowId, std::unique_ptr<QtWindow>> views_;  // GUI thread only
+  std::map<WindowId, WindowId> owners_;                  // window -> its owner; GUI thread only
   std::unique_ptr<QtModalDialogs> dialogs_;              // its own locking
   std::atomic<bool> quit_{false};
   std::function<void()> session_;  // set before Run
