@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -38,7 +39,8 @@ QApplication* Application(int& argc, char** argv, bool* created) {
 }
 
 // Saves the visible top-level windows as they lie on the screen, as one image NAME.png:
-// ordinary windows first, message boxes and menus over them.
+// ordinary windows first (owners before the windows shown over them), message boxes and menus
+// over them.
 void SaveShots(const QString& directory, const QString& name, std::vector<std::string>* saved) {
   QDir().mkpath(directory);
   QList<QWidget*> windows;
@@ -48,6 +50,14 @@ void SaveShots(const QString& directory, const QString& name, std::vector<std::s
     bool popup = qobject_cast<QMenu*>(w) != nullptr || qobject_cast<QMessageBox*>(w) != nullptr;
     (popup ? popups : windows).append(w);
   }
+  // A window shown over another is drawn after it.
+  auto depth = [](QWidget* w) {
+    int n = 0;
+    for (QWidget* p = w->parentWidget(); p != nullptr; p = p->window()->parentWidget()) ++n;
+    return n;
+  };
+  std::stable_sort(windows.begin(), windows.end(),
+                   [&](QWidget* a, QWidget* b) { return depth(a) < depth(b); });
   windows.append(popups);
   if (windows.isEmpty()) return;
   QRect area;

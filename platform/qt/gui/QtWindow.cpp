@@ -123,6 +123,11 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
   ApplyState(s);
   if (kind_ == WindowKind::kTool && owner != nullptr && s.rect.x == 0 && s.rect.y == 0) {
     PlaceBeside(owner->window());
+  } else if (owner != nullptr && sub_ == nullptr && s.rect.x == 0 && s.rect.y == 0) {
+    // A window shown over another that gives no position of its own appears centred on it.
+    QRect over = owner->window()->frameGeometry();
+    QSize size = top_->frameGeometry().size();
+    top_->move(over.center() - QPoint(size.width() / 2, size.height() / 2));
   }
 }
 

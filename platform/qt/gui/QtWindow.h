@@ -26,7 +26,8 @@ class QtControl;
 // area and the menu bar; a frame child is a sub-window of that area; a tool window is a small
 // top-level tool window, placed beside its owner unless the model gives it a place, that
 // stays above its owner without blocking it and closes with Escape as with its close box; any
-// other window is a top-level window (kept above its owner when it has one). The window's controls
+// other window is a top-level window (kept above its owner when it has one, and centred on it
+// when the model gives it no place). The window's controls
 // sit on a content widget at the places their definitions give, converted from dialog units with
 // the window's font.
 //
