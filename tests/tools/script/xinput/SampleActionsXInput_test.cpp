@@ -1,5 +1,4 @@
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QWindow>
@@ -8,29 +7,11 @@
 #include "platform/qt/gui/QtList.h"
 #include "platform/qt/gui/QtModalDialogs.h"
 #include "tests/platform/qt/gui/QtTestSupport.h"
+#include "tests/support/XdoInput.h"
 #include "tools/script/SampleActions.h"
 
 namespace kv::test {
 namespace {
-
-// Runs xdotool with `args` (pointer moves, clicks, keys); true when it succeeded. The events go
-// through the X server to the GUI, which picks them up when the test pumps its events.
-bool Xdo(const QStringList& args) {
-  return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
-}
-
-bool ClickAt(const QPoint& global, int button = 1) {
-  return Xdo({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y()),
-              "click", QString::number(button)});
-}
-
-bool Key(const QString& keys) {
-  return Xdo(QStringList{"key"} + keys.split(' '));
-}
-
-QPoint Centre(QWidget* w) {
-  return w->mapToGlobal(w->rect().center());
-}
 
 class SampleActionsX : public QtFixture {
  protected:
