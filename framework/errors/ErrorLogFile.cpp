@@ -66,7 +66,10 @@ std::int32_t ErrorLogFile::Usage() const {
 ResultLevel ErrorLogFile::OpenLog(bool force) {
   OptionalGuard guard(CRITSECT);
   if (USAGE == 0 || force) {
-    Table& file = decl_->Instance();
+    // The table instance is made on the first open only: a log that never opened (logging
+    // off) touches no driver, not even when it is destroyed at the end of the process.
+    if (file_ == nullptr) file_ = &decl_->Instance();
+    Table& file = *file_;
     if (!file.IsOpen()) {
       ErrorCode code = file.Open(kLogOpenMode);
       if (code == kNoFileError) {
@@ -82,8 +85,8 @@ ResultLevel ErrorLogFile::OpenLog(bool force) {
 
 ResultLevel ErrorLogFile::WriteLog(std::string_view line) {
   OptionalGuard guard(CRITSECT);
-  if (USAGE == 0) return Notify;
-  Table& file = decl_->Instance();
+  if (USAGE == 0 || file_ == nullptr) return Notify;
+  Table& file = *file_;
   file.RecordAs<ErrorLogRecord>().TXT = line;
   return file.Add() == kNoError ? Benign : Notify;
 }
@@ -91,8 +94,7 @@ ResultLevel ErrorLogFile::WriteLog(std::string_view line) {
 ResultLevel ErrorLogFile::CloseLog(bool force) {
   OptionalGuard guard(CRITSECT);
   if (USAGE == 1 || force) {
-    Table& file = decl_->Instance();
-    if (file.IsOpen() && file.Close() != kNoError) return Notify;
+    if (file_ != nullptr && file_->IsOpen() && file_->Close() != kNoError) return Notify;
     USAGE = 0;
     return Benign;
   }

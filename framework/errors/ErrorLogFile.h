@@ -10,6 +10,7 @@
 
 namespace kv {
 
+class Table;
 class TableDecl;
 
 // The standard error log: a plain text file handled by the runtime's text driver, one line
@@ -72,6 +73,7 @@ class ErrorLogFile final : public ErrorLogInterface {
 
   std::string fileName_;
   std::unique_ptr<TableDecl> decl_;  // the text table of the file, one instance for all threads
+  Table* file_ = nullptr;            // decl_'s instance, made by the first OpenLog
 };
 
 }  // namespace kv
