@@ -1,7 +1,5 @@
 #include "platform/headless/HeadlessScriptDriver.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -9,6 +7,7 @@
 #include "platform/script/ScriptRunner.h"
 #include "platform/thread/LogicalThread.h"
 #include "platform/window/UserInput.h"
+#include "platform/window/Window.h"
 
 namespace kv {
 
@@ -18,16 +17,30 @@ bool HeadlessScriptDriver::WaitSettled(std::chrono::milliseconds timeout) {
 bool HeadlessScriptDriver::ProgramEnded() {
   return backend_.QuitRequested();
 }
+namespace {
+
+// A click or a key on a control that can have the focus gives it the focus first, as on a
+// screen; the gesture itself then refuses what it cannot take.
+void FocusFirst(WindowId window, int control) {
+  auto c = Window(window).ControlCopy(control);
+  if (c && c->TakesFocus()) (void)FocusTo(window, control);
+}
+
+}  // namespace
+
 InputStatus HeadlessScriptDriver::Type(WindowId window, int control, const std::string& text) {
   return TypeInto(window, control, text);
 }
 InputStatus HeadlessScriptDriver::Press(WindowId window, int control) {
+  FocusFirst(window, control);
   return kv::Press(window, control);
 }
 InputStatus HeadlessScriptDriver::Key(WindowId window, int control, int keyCode) {
+  FocusFirst(window, control);
   return PressKey(window, control, keyCode);
 }
 InputStatus HeadlessScriptDriver::Click(WindowId window, int control, int row, int keyCode) {
+  FocusFirst(window, control);
   return ClickRow(window, control, row, keyCode);
 }
 InputStatus HeadlessScriptDriver::Thumb(WindowId window, int control, int position) {
@@ -71,13 +84,7 @@ ScriptResult RunScriptHeadless(const Script& script, const std::function<int(Bac
   ScriptResult result;
   bool ended = false;
   backend->SetSession([&] {
-    // A program that ends the process itself (Halt: a dialog left without going on) counts as
-    // ended for the script, which goes on to its verdict: the halting thread stops here instead
-    // of ending the process, so that the exit code is the script's and not the program's.
-    SetHaltHandler([backend](int code, std::string_view) {
-      backend->Quit(code);
-      for (;;) ::pause();
-    });
+    TakeHaltsAsProgramEnd(*backend);
     result = runner.Run(script);
     ended = runner.Finish();
     if (!backend->QuitRequested()) backend->Quit(0);

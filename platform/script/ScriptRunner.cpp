@@ -1,8 +1,11 @@
 #include "platform/script/ScriptRunner.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 
+#include "platform/thread/LogicalThread.h"
 #include "platform/window/KeyCode.h"
 #include "platform/window/MenuDefinition.h"
 
@@ -56,6 +59,13 @@ std::vector<std::string> Split(std::string_view s, char sep) {
 }
 
 }  // namespace
+
+void TakeHaltsAsProgramEnd(Backend& backend) {
+  SetHaltHandler([&backend](int code, std::string_view) {
+    backend.Quit(code);
+    for (;;) ::pause();
+  });
+}
 
 int ButtonValue(std::string_view name) {
   for (const auto& [value, n] : kButtons) {

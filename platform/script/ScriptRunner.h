@@ -7,6 +7,7 @@
 
 #include "platform/script/Script.h"
 #include "platform/script/ScriptDriver.h"
+#include "platform/window/Backend.h"
 #include "platform/window/Window.h"
 
 namespace kv {
@@ -60,6 +61,15 @@ class ScriptRunner {
   std::deque<std::string> messageAnswers_;  // button names given in advance
   std::deque<std::string> menuAnswers_;     // item texts given in advance ("" dismisses)
 };
+
+// For a scripted run: a program that halts (ends the process itself, as a dialog left
+// without going on does) counts as ended, and the run goes on to the script's verdict, which
+// is the exit code whatever the program's own. Installs a halt handler that quits `backend`
+// with the halt's code and stops the halting thread instead of ending the process; the
+// stopped thread stays until the process ends, so the caller ends the process without
+// waiting for logical threads. Call it from the session, once the backend runs (RunProgram
+// installs its own handler before that). Thread: any.
+void TakeHaltsAsProgramEnd(Backend& backend);
 
 // Button names for scripts and their values: "Ok" 1, "Yes" 2, ... "Help" 128. ButtonValue
 // answers 0 for an unknown name; ButtonNames joins a set ("Yes,No,Cancel"). Thread: any.

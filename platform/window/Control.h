@@ -106,6 +106,15 @@ struct Control {
   std::shared_ptr<ControlBinding> binding;  // the bound variable, or null
   std::shared_ptr<ListSource> source;       // list rows, or null
 
+  // True for kinds that can have the keyboard focus (a click, Tab or the program's selection
+  // gives it to them): entries, check boxes that can change, buttons, lists and sheets.
+  // Whether it can take it now depends on its state as well (WindowState::CanFocus).
+  bool TakesFocus() const {
+    return kind == ControlKind::kEntry || (kind == ControlKind::kCheck && !readOnly) ||
+           kind == ControlKind::kButton || kind == ControlKind::kList ||
+           kind == ControlKind::kSheet;
+  }
+
   // True for kinds that take input and are validated by accept-all.
   bool TakesInput() const {
     return kind == ControlKind::kEntry || kind == ControlKind::kCheck ||

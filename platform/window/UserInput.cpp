@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/window/EntryText.h"
 #include "platform/window/KeyCode.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowModel.h"
@@ -78,6 +79,21 @@ void MoveHighlight(Window& w, const Control& list, int scrollEvent) {
   w.Post(kEventNewSelection, list.number);
 }
 
+// Enter outside a button presses the window's default button, when it has one that is shown
+// and enabled.
+void PressDefaultButton(WindowId window) {
+  int button = 0;
+  WindowModel::Instance().Read(window, [&](const WindowState& state) {
+    for (const Control& c : state.controls) {
+      if (c.kind == ControlKind::kButton && c.isDefault && !c.disabled && state.Shown(c)) {
+        button = c.number;
+        break;
+      }
+    }
+  });
+  if (button != 0) (void)Press(window, button);
+}
+
 }  // namespace
 
 const char* InputStatusText(InputStatus status) {
@@ -104,18 +120,56 @@ const char* InputStatusText(InputStatus status) {
   return "unknown";
 }
 
+InputStatus FocusTo(WindowId window, int control) {
+  Control c;
+  InputStatus s = Check(window, control, &c);
+  if (s != InputStatus::kOk) return s;
+  bool moved = false;
+  bool refused = false;
+  WindowModel::Instance().With(window, [&](WindowState& state) {
+    const Control* target = state.Find(control);
+    if (target == nullptr || !state.CanFocus(*target)) {
+      refused = true;
+      return;
+    }
+    if (state.focus == control) return;
+    state.focus = control;
+    moved = true;
+  });
+  if (refused) return InputStatus::kWrongKind;
+  if (moved) {
+    WindowModel::Instance().ReportChange(window, 0);
+    Window(window).Post(kEventSelected, control);
+  }
+  return InputStatus::kOk;
+}
+
+InputStatus TypeText(WindowId window, int control, const std::string& text) {
+  Control c;
+  InputStatus s = Check(window, control, &c);
+  if (s != InputStatus::kOk) return s;
+  if (c.kind != ControlKind::kEntry) return InputStatus::kWrongKind;
+  if (c.readOnly) return InputStatus::kReadOnly;
+  Window(window).SetText(control, FitEntryText(c, text));
+  return InputStatus::kOk;
+}
+
+InputStatus LeaveEntry(WindowId window, int control, const std::string& text) {
+  InputStatus s = TypeText(window, control, text);
+  if (s != InputStatus::kOk) return s;
+  Window(window).Post(kEventAccepted, control, kKeyTab);
+  return InputStatus::kOk;
+}
+
 InputStatus TypeInto(WindowId window, int control, const std::string& text) {
   Control c;
   InputStatus s = Check(window, control, &c);
   if (s != InputStatus::kOk) return s;
   if (c.kind != ControlKind::kEntry) return InputStatus::kWrongKind;
   if (c.readOnly) return InputStatus::kReadOnly;
-  Window w(window);
-  // Typing starts by moving into the control, which then has the focus.
-  if (w.Focus() != control) w.Select(control);
-  w.SetText(control, text);
-  w.Post(kEventAccepted, control, kKeyTab);
-  return InputStatus::kOk;
+  if (s = FocusTo(window, control); s != InputStatus::kOk) return s;
+  if (s = LeaveEntry(window, control, text); s != InputStatus::kOk) return s;
+  return PressKey(window, control, kKeyTab);  // Tab takes the focus on
 }
 
 InputStatus Press(WindowId window, int control) {
@@ -164,6 +218,23 @@ InputStatus PressKey(WindowId window, int control, int keyCode) {
       return InputStatus::kOk;
     }
   }
+  if (keyCode == kKeyTab || keyCode == (kKeyTab | kShift)) {
+    int next = 0;
+    WindowModel::Instance().Read(window, [&](const WindowState& state) {
+      next = state.NextFocusable(control, keyCode != kKeyTab);
+    });
+    if (next != 0 && next != control) return FocusTo(window, next);
+    return InputStatus::kOk;
+  }
+  if (keyCode == kKeyEsc) {
+    // Escape leaves a window as its close box does; the application frame is left on purpose.
+    bool frame = false;
+    WindowModel::Instance().Read(window, [&](const WindowState& state) {
+      frame = state.options.kind == WindowKind::kFrame;
+    });
+    if (!frame) w.Post(kEventCloseWindow);
+    return InputStatus::kOk;
+  }
   switch (c.kind) {
     case ControlKind::kList:
       if (int scroll = ScrollEventFor(keyCode)) {
@@ -180,11 +251,17 @@ InputStatus PressKey(WindowId window, int control, int keyCode) {
       }
       return InputStatus::kOk;
     case ControlKind::kEntry:
-      if (keyCode == kKeyEnter) w.Post(kEventAccepted, control, keyCode);
+      if (keyCode == kKeyEnter) {
+        w.Post(kEventAccepted, control, keyCode);
+        PressDefaultButton(window);
+      }
       return InputStatus::kOk;
     case ControlKind::kButton:
-    case ControlKind::kCheck:
       if (keyCode == kKeyEnter || keyCode == kKeySpace) return Press(window, control);
+      return InputStatus::kOk;
+    case ControlKind::kCheck:
+      if (keyCode == kKeySpace) return Press(window, control);
+      if (keyCode == kKeyEnter) PressDefaultButton(window);
       return InputStatus::kOk;
     default:
       return InputStatus::kOk;

@@ -34,20 +34,44 @@ enum class InputStatus : int {
 // The text of a status for script messages ("control is disabled").
 const char* InputStatusText(InputStatus status);
 
-// Types `text` into an entry (replacing its screen text) and leaves it: gives the entry the
-// focus first when it has not got it (posting selected), then posts accepted.
+// The person moved the keyboard focus to `control` (clicked it, reached it with Tab or a
+// mnemonic): the model's focus follows and the selected event is posted. Nothing happens when
+// the control has the focus already. A control that cannot have the focus (a prompt, a group,
+// a read-only check box, a menu item) refuses with kWrongKind. The program's own focus
+// requests are Window::Select; a backend mirrors only those onto the screen, so the focus the
+// person gave is never taken back by what the model held before.
+InputStatus FocusTo(WindowId window, int control);
+
+// The person changed the text of entry `control` and left it (Tab, or a click elsewhere): the
+// text, cut to what the entry holds (EntryText.h), becomes its screen text and accepted is
+// posted. The focus is not moved here: the gesture that moves it follows (FocusTo).
+InputStatus LeaveEntry(WindowId window, int control, const std::string& text);
+
+// The person's typing in entry `control`: its screen text becomes `text`, cut to what the
+// entry holds. Posts nothing (a key such as Enter that finishes the typing follows).
+InputStatus TypeText(WindowId window, int control, const std::string& text);
+
+// A scripted "type": what a person does to type into an entry and leave it. Gives the entry
+// the focus when it has not got it (FocusTo), types `text` over its contents and leaves it
+// with Tab: LeaveEntry, then the focus moves on to the next control in Tab order.
 InputStatus TypeInto(WindowId window, int control, const std::string& text);
 
 // Presses a button, toggles a check box, chooses a menu item, or shows a tab page (for a tab
-// the sheet gets the new selection event): posts accepted (new selection for tabs).
+// the sheet gets the new selection event): posts accepted (new selection for tabs). The focus
+// is not moved (a click that gives the control the focus is FocusTo first).
 InputStatus Press(WindowId window, int control);
 
-// Presses a key on a control. A key in the control's alert table posts the alert-key event
-// with the key. Otherwise the key's own effect: Enter accepts an entry, a button or a list;
-// Space presses a button or check box; on a list Up, Down, Page Up, Page Down, Ctrl+Home and
-// Ctrl+End post the matching scroll event when the list is immediate, and otherwise move the
-// highlight within the rows shown and post the new selection; a key that types a character
-// (KeyChar) posts the alert-key event on an immediate list, so the program can locate by it.
+// Presses a key on a control (the focus is not moved to it first). A key in the control's
+// alert table posts the alert-key event with the key. Otherwise the key's own effect:
+//   Enter: accepts an entry and then presses the window's default button; presses the default
+//     button from a check box; presses a button; accepts a list;
+//   Space: presses a button or toggles a check box;
+//   Tab, Shift+Tab: moves the focus to the next or previous control in Tab order (FocusTo);
+//   Escape: the close box of any window but the application frame;
+//   on a list Up, Down, Page Up, Page Down, Ctrl+Home and Ctrl+End post the matching scroll
+//     event when the list is immediate, and otherwise move the highlight within the rows shown
+//     and post the new selection; a key that types a character (KeyChar) posts the alert-key
+//     event on an immediate list, so the program can locate by it.
 // Keys without an effect post nothing. The key is carried by the event (KeyCode()).
 InputStatus PressKey(WindowId window, int control, int keyCode);
 

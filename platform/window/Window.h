@@ -43,6 +43,10 @@ struct WindowSnapshot {
   int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
   int timer = 0;
   int focus = 0;  // control with the focus, 0 none
+  // Grows each time the program gives a control the focus (Window::Select). A backend moves
+  // the screen's focus only when it grew: a focus change the person made is on the screen
+  // already, and a stale model value must never pull the focus back.
+  int focusRequests = 0;
   bool acceptAll = false;
   bool busy = false;              // busy cursor shown
   std::vector<Control> controls;  // bindings and sources are shared, not copied
@@ -202,8 +206,11 @@ class Window {
   // event loop for accepted events. Thread: the window's thread.
   [[nodiscard]] bool AcceptControl(int control);
 
-  // Focus and validation. Select gives the focus to a control, posts the selected event to
-  // it and stops a running accept-all. StartAcceptAll makes the event loop validate every
+  // Focus and validation. Select is the program giving the focus to a control: it posts the
+  // selected event to it and stops a running accept-all. Selecting a control that cannot have
+  // the focus itself (a prompt) gives it to the first control after it that can (a prompt
+  // leads to its entry); selecting a hidden or disabled one, or a number the window does not
+  // have, changes nothing. StartAcceptAll makes the event loop validate every
   // enabled, visible control that takes input, in number order (each gets an accepted event
   // after its text was copied back); the first rejected one stops it, and when all pass the
   // completed event follows.

@@ -122,18 +122,25 @@ bool Window::Update(int control) {
 }
 
 void Window::Select(int control) {
-  bool found = false;
+  int selected = 0;
   M().With(
       id_,
       [&](WindowState& w) {
         w.acceptAll = false;
-        if (w.Find(control) != nullptr) {
-          w.focus = control;
-          found = true;
+        const Control* c = w.Find(control);
+        if (c == nullptr) return;
+        selected = control;
+        // A prompt, group or image never has the focus: the control after it takes it.
+        if (c->kind == ControlKind::kPrompt || c->kind == ControlKind::kGroup ||
+            c->kind == ControlKind::kImage) {
+          selected = w.NextFocusable(control);
+          if (selected == 0) return;
         }
+        w.focus = selected;
+        ++w.focusRequests;
       },
       0);
-  if (found) Post(kEventSelected, control);
+  if (selected != 0) Post(kEventSelected, selected);
 }
 
 int Window::Focus() const {

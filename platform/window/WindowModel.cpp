@@ -1,5 +1,7 @@
 #include "platform/window/WindowModel.h"
 
+#include <algorithm>
+
 namespace kv {
 
 void SetModelObserver(ModelObserver* observer) {
@@ -16,6 +18,55 @@ Control* WindowState::Find(int number) {
 
 const Control* WindowState::Find(int number) const {
   return const_cast<WindowState*>(this)->Find(number);
+}
+
+bool WindowState::Shown(const Control& control) const {
+  const Control* c = &control;
+  for (int depth = 0; c != nullptr && depth < 32; ++depth) {
+    if (c->hidden) return false;
+    if (c->parent == 0) return true;
+    const Control* parent = Find(c->parent);
+    if (parent == nullptr) return true;
+    if (parent->kind == ControlKind::kTab) {
+      const Control* sheet = Find(parent->parent);
+      if (sheet != nullptr) {
+        // A sheet without a selected tab shows its first one.
+        int shown = sheet->selectedTab;
+        if (shown == 0) {
+          for (const Control& t : controls) {
+            if (t.kind == ControlKind::kTab && t.parent == sheet->number) {
+              shown = t.number;
+              break;
+            }
+          }
+        }
+        if (shown != parent->number || parent->hidden) return false;
+      }
+      c = sheet;
+    } else {
+      c = parent;
+    }
+  }
+  return true;
+}
+
+bool WindowState::CanFocus(const Control& control) const {
+  return control.number > 0 && control.TakesFocus() && !control.disabled && Shown(control);
+}
+
+int WindowState::NextFocusable(int from, bool backwards) const {
+  std::vector<int> order;
+  for (const Control& c : controls) {
+    if (CanFocus(c)) order.push_back(c.number);
+  }
+  if (order.empty()) return 0;
+  std::sort(order.begin(), order.end());
+  if (backwards) {
+    auto it = std::lower_bound(order.begin(), order.end(), from);
+    return it == order.begin() ? order.back() : *std::prev(it);
+  }
+  auto it = std::upper_bound(order.begin(), order.end(), from);
+  return it == order.end() ? order.front() : *it;
 }
 
 WindowSnapshot WindowState::Snapshot() const {
@@ -37,6 +88,7 @@ WindowSnapshot WindowState::Snapshot() const {
   s.maxHeight = maxHeight;
   s.timer = timer;
   s.focus = focus;
+  s.focusRequests = focusRequests;
   s.acceptAll = acceptAll;
   s.busy = busy;
   s.controls = controls;

@@ -45,6 +45,7 @@ struct WindowState {
   int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
   int timer = 0;
   int focus = 0;
+  int focusRequests = 0;  // how often the program asked for the focus (Window::Select)
   bool acceptAll = false;
   int acceptAllLast = 0;  // number of the last control accept-all validated
   bool busy = false;
@@ -64,6 +65,15 @@ struct WindowState {
 
   Control* Find(int number);
   const Control* Find(int number) const;
+  // True when the control is shown: neither it nor the sheet holding it is hidden, and when it
+  // lies on a tab page, that page is the one its sheet shows.
+  bool Shown(const Control& control) const;
+  // True when the control can have the focus now: a kind that takes it, shown and enabled.
+  bool CanFocus(const Control& control) const;
+  // The control that Tab (or Shift+Tab, `backwards`) reaches from control `from`: the next one
+  // in number order that can have the focus, wrapping round; 0 when none can. `from` may be 0
+  // (start from the beginning) or a control that cannot have the focus.
+  int NextFocusable(int from, bool backwards = false) const;
   WindowSnapshot Snapshot() const;
 };
 

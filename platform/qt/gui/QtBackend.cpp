@@ -150,7 +150,13 @@ void QtBackend::Apply(WindowId id, const Dirty& dirty) {
   auto it = views_.find(id);
   Window window(id);
   if (dirty.closed || !window.IsOpen()) {
-    if (it != views_.end()) DropView(id);
+    if (it == views_.end()) return;
+    int thread = it->second->Thread();
+    DropView(id);
+    // The keyboard goes back to the window of that thread that is now in front.
+    if (thread != 0) {
+      if (QtWindow* next = WindowView(Window::Active(thread).Id())) next->Activate();
+    }
     return;
   }
   WindowSnapshot s = window.Snapshot();

@@ -8,6 +8,7 @@
 #include "platform/qt/gui/QtList.h"
 #include "platform/qt/gui/QtSimpleControls.h"
 #include "platform/qt/gui/QtWindow.h"
+#include "platform/window/KeyCode.h"
 #include "platform/window/UserInput.h"
 
 namespace kv {
@@ -89,11 +90,19 @@ void QtControl::Watch(QWidget* widget) {
   widget->installEventFilter(this);
 }
 
-bool QtControl::TakeKey(int) {
-  return false;
+bool QtControl::TakeKey(int keyCode) {
+  if (keyCode != kKeyEnter && keyCode != kKeyEsc) return false;
+  (void)PressKey(WindowIdOf(), last_.number, keyCode);
+  return true;
 }
 
 bool QtControl::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    // Whatever moved it (a click, Tab, a mnemonic, the window becoming active), the model's
+    // focus follows the screen's; the program's own requests arrive here already applied.
+    (void)FocusTo(WindowIdOf(), last_.number);
+    return QObject::eventFilter(watched, event);
+  }
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(event);
     int code = KeyCodeFromEvent(*key);

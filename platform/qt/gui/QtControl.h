@@ -15,7 +15,8 @@ class QtWindow;
 // The widget of one control and what it does with user input. The base class applies what
 // every control has (place and size, hidden, disabled, tool tip, text colour) and catches the
 // keys of the control's alert table, which raise the alert-key event instead of their own
-// effect; each kind adds its own properties and input. Kinds: prompts (labels), entries (line
+// effect, and reports the focus arriving on the control (FocusTo); each kind adds its own
+// properties and input. Kinds: prompts (labels), entries (line
 // edits), check boxes, buttons, sheets and their tabs, images, groups; lists are QtList.
 // Thread: the GUI thread only.
 class QtControl : public QObject {
@@ -27,6 +28,8 @@ class QtControl : public QObject {
   static std::unique_ptr<QtControl> Make(QtWindow& window, const Control& control, QWidget* parent);
 
   virtual QWidget* Widget() const = 0;
+  // The widget that has the keyboard focus when the control has it.
+  virtual QWidget* FocusWidget() const { return Widget(); }
   // Applies the model's copy of the control.
   void Sync(const Control& control);
   // Shows or hides the widget as the control's hidden flag and its sheet page say.
@@ -42,6 +45,8 @@ class QtControl : public QObject {
   // False for controls whose widget is placed by its container (tabs).
   virtual bool Positioned() const { return true; }
   // Key presses not in the alert table; true when handled (the widget does not see them).
+  // The base gives Enter and Escape to the window platform (PressKey: the default button, the
+  // close box); a kind that acts on them itself overrides it.
   virtual bool TakeKey(int keyCode);
 
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -224,7 +224,7 @@ bool QtList::TakeKey(int keyCode) {
       (key >= '0' && key <= 'Z' && !(keyCode & (kCtrl | kAlt)))) {
     return true;
   }
-  return false;
+  return QtControl::TakeKey(keyCode);
 }
 
 int QtList::RowAt(int y) const {

@@ -31,6 +31,7 @@ class QtList final : public QtControl {
  public:
   QtList(QtWindow& window, const Control& control, QWidget* parent);
   QWidget* Widget() const override { return frame_; }
+  QWidget* FocusWidget() const override { return table_; }
   QTableWidget* Table() const { return table_; }
   QScrollBar* Bar() const { return bar_; }
   // Rows fully visible in the table's viewport.

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -76,10 +77,22 @@ InputStatus QtScriptDriver::Type(WindowId window, int control, const std::string
   auto* edit = qobject_cast<QLineEdit*>(widget);
   if (edit == nullptr) return InputStatus::kWrongKind;
   if (edit->isReadOnly()) return InputStatus::kReadOnly;
-  edit->setFocus(Qt::TabFocusReason);
-  edit->selectAll();
+  // As a person types into an entry: click into it, select what it holds, type over it and
+  // leave it with Tab. The focus and the events follow from the widgets, as for real input.
+  QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() / 2, edit->height() / 2));
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(edit, Qt::Key_Delete);
-  QTest::keyClicks(edit, QString::fromStdString(text));
+  for (QChar c : QString::fromStdString(text)) {
+    if (c.unicode() >= 0x20 && c.unicode() < 0x7F) {
+      QTest::keyClick(edit, c.toLatin1());
+    } else {
+      // A character without a key of its own arrives as text, as an input method gives it.
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QCoreApplication::sendEvent(edit, &press);
+      QCoreApplication::sendEvent(edit, &release);
+    }
+  }
   QTest::keyClick(edit, Qt::Key_Tab);
   return InputStatus::kOk;
 }
@@ -133,10 +146,12 @@ InputStatus QtScriptDriver::Key(WindowId window, int control, int keyCode) {
     // Mouse codes (and controls without a widget) take the gesture itself.
     return PressKey(window, control, keyCode);
   }
-  if (auto* list = dynamic_cast<QtList*>(backend_.WindowView(window)->ControlView(control))) {
-    widget = list->Table();
+  // A key goes to the control that has the focus: the control is reached first as Tab would
+  // reach it, and the model learns of it from the widgets.
+  if (QtControl* view = backend_.WindowView(window)->ControlView(control)) {
+    widget = view->FocusWidget();
   }
-  widget->setFocus(Qt::OtherFocusReason);
+  if (!widget->hasFocus()) widget->setFocus(Qt::TabFocusReason);
   QTest::keyClick(widget, static_cast<Qt::Key>(qtKey), mods);
   return InputStatus::kOk;
 }

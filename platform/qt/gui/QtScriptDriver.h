@@ -5,9 +5,10 @@
 
 namespace kv {
 
-// Runs scripts on the desktop backend through real widget input: typing goes into the line
-// edit as key presses followed by Tab, presses are mouse clicks on buttons, check boxes and
-// tabs (menu items are triggered), keys are key presses on the control's widget, list clicks
+// Runs scripts on the desktop backend through real widget input: typing is a click into the
+// line edit, key presses over its contents and Tab; presses are mouse clicks on buttons, check
+// boxes and tabs (menu items are triggered); keys are key presses on the control's widget,
+// which is given the focus first as Tab would give it; list clicks
 // land on the row's cells or the headers, the thumb is dragged on the scroll bar, resizing
 // and the close box act on the top-level widget. What the widgets then do goes through the
 // same gestures as a user's input. Message boxes and menus are answered by clicking their

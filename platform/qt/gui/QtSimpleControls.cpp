@@ -3,9 +3,12 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QTabBar>
+#include <QValidator>
+#include <algorithm>
 
 #include "platform/qt/gui/QtIcons.h"
 #include "platform/qt/gui/QtWindow.h"
+#include "platform/window/EntryText.h"
 #include "platform/window/KeyCode.h"
 #include "platform/window/MenuDefinition.h"
 #include "platform/window/UserInput.h"
@@ -18,23 +21,63 @@ QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// The length limit of a string picture ("s20" -> 20), 0 for none.
-int PictureLength(const std::string& picture) {
-  if (picture.empty() || (picture[0] != 's' && picture[0] != 'S')) return 0;
-  int n = 0;
-  for (std::size_t i = 1;
-       i < picture.size() && std::isdigit(static_cast<unsigned char>(picture[i])); ++i) {
-    n = n * 10 + (picture[i] - '0');
-    if (n > 100000) return 0;
-  }
-  return n;
-}
-
 bool NumericPicture(const std::string& picture) {
   return !picture.empty() && (picture[0] == 'n' || picture[0] == 'N');
 }
 
 }  // namespace
+
+// Keeps the text of a line edit within the bytes of UTF-8 its entry holds. What was just
+// typed or pasted lies before the cursor; it loses its end until the whole fits, so the text
+// already there is never cut. Once a character did not fit, typing stops there: a later,
+// narrower character is refused too, so the entry never holds a text the person did not type
+// (a letter left out in the middle). Taking text away, or the program's own text, ends that.
+class Utf8LimitValidator final : public QValidator {
+ public:
+  explicit Utf8LimitValidator(QObject* parent) : QValidator(parent) {}
+  void SetLimit(int bytes) { limit_ = bytes; }
+  // The program replaces the text: nothing was refused from it.
+  void Reset() { full_ = false; }
+
+  State validate(QString& input, int& pos) const override {
+    if (limit_ <= 0) return Acceptable;
+    auto fits = [&] { return input.toUtf8().size() <= limit_; };
+    // Only a plain insertion at the cursor into the text last let through is refused after a
+    // character did not fit; replacing a selection starts afresh.
+    qsizetype inserted = input.size() - last_.size();
+    qsizetype start = pos - inserted;
+    bool insertion = inserted > 0 && start >= 0 && input.left(start) == last_.left(start) &&
+                     input.mid(pos) == last_.mid(start);
+    if (full_ && insertion) {
+      input = last_;
+      pos = static_cast<int>(start);
+      return Acceptable;
+    }
+    if (!insertion && input != last_) full_ = false;
+    while (!fits() && pos > 0) {
+      int n =
+          pos >= 2 && input[pos - 1].isLowSurrogate() && input[pos - 2].isHighSurrogate() ? 2 : 1;
+      input.remove(pos - n, n);
+      pos -= n;
+      full_ = true;
+    }
+    while (!fits() && !input.isEmpty()) {
+      int size = static_cast<int>(input.size());
+      input.chop(size >= 2 && input[size - 1].isLowSurrogate() ? 2 : 1);
+      full_ = true;
+    }
+    pos = std::min(pos, static_cast<int>(input.size()));
+    last_ = input;
+    return Acceptable;
+  }
+
+ private:
+  int limit_ = 0;
+  // What validate last let through, and whether it had to refuse something; validate is
+  // const in the interface but is the one place that sees every change.
+  mutable QString last_;
+  mutable bool full_ = false;
+};
 
 // Prompt.
 
@@ -58,45 +101,46 @@ void QtPrompt::SyncOwn(const Control& c, bool) {
 
 QtEntry::QtEntry(QtWindow& window, const Control& control, QWidget* parent)
     : QtControl(window, control), edit_(new QLineEdit(parent)) {
+  limit_ = new Utf8LimitValidator(edit_);
+  edit_->setValidator(limit_);
+  // The person's own edits (the line edit's modified flag is lost whenever the validator cuts
+  // what was typed, so it cannot tell).
+  QObject::connect(edit_, &QLineEdit::textEdited, this, [this] { edited_ = true; });
   Watch(edit_);
 }
 
 void QtEntry::SyncOwn(const Control& c, bool first) {
   edit_->setReadOnly(c.readOnly);
   edit_->setEchoMode(c.password ? QLineEdit::Password : QLineEdit::Normal);
-  int length = PictureLength(c.picture);
-  edit_->setMaxLength(length > 0 ? length : 32767);
+  int bytes = EntryByteLimit(c);
+  limit_->SetLimit(bytes);
+  // A character takes at least one byte: the byte limit also bounds the characters.
+  edit_->setMaxLength(bytes > 0 ? bytes : 32767);
   edit_->setAlignment(NumericPicture(c.picture) ? Qt::AlignRight | Qt::AlignVCenter
                                                 : Qt::AlignLeft | Qt::AlignVCenter);
   // The model's text replaces the screen text when the model changed; what the user is
   // typing stays otherwise.
   QString text = Q(c.text);
-  if (first || !edit_->isModified() || edit_->text() == text) {
+  if (first || !edited_ || edit_->text() == text) {
+    limit_->Reset();
     if (edit_->text() != text) edit_->setText(text);
-    edit_->setModified(false);
+    edited_ = false;
   }
 }
 
-void QtEntry::Commit(bool enter) {
-  if (Syncing()) return;
+bool QtEntry::Commit(bool enter) {
   WindowId id = WindowIdOf();
   int number = last_.number;
-  if (edit_->isModified()) {
-    edit_->setModified(false);
+  bool changed = edited_ && !edit_->isReadOnly() && edit_->text() != Q(last_.text);
+  edited_ = false;
+  if (changed) {
     std::string text = edit_->text().toStdString();
-    if (enter) {
-      if (edit_->isReadOnly()) return;
-      Window(id).SetText(number, text);
-      (void)PressKey(id, number, kKeyEnter);
-    } else {
-      (void)TypeInto(id, number, text);
-    }
-  } else if (enter) {
-    (void)PressKey(id, number, kKeyEnter);
+    if (!enter) return LeaveEntry(id, number, text) == InputStatus::kOk;
+    (void)TypeText(id, number, text);
   }
-  if (enter) {
-    if (int button = window_.DefaultButton(); button != 0) (void)Press(id, button);
-  }
+  // Enter accepts the entry (changed or not) and presses the default button.
+  if (enter) (void)PressKey(id, number, kKeyEnter);
+  return changed;
 }
 
 bool QtEntry::TakeKey(int keyCode) {
@@ -104,14 +148,19 @@ bool QtEntry::TakeKey(int keyCode) {
     Commit(true);
     return true;
   }
-  if (keyCode == kKeyTab || keyCode == (kKeyTab | kShift)) Commit(false);
-  return false;  // Tab goes on to move the focus
+  if (keyCode == kKeyTab || keyCode == (kKeyTab | kShift)) {
+    Commit(false);
+    return false;  // Tab goes on to move the focus
+  }
+  return QtControl::TakeKey(keyCode);
 }
 
 bool QtEntry::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit_ && event->type() == QEvent::FocusOut) {
-    auto* focus = static_cast<QFocusEvent*>(event);
-    if (focus->reason() != Qt::PopupFocusReason) Commit(false);
+    // Leaving the entry accepts what was typed. A menu or message box opening over it, or
+    // another window becoming active, does not leave it.
+    auto reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) Commit(false);
   }
   return QtControl::eventFilter(watched, event);
 }
@@ -142,20 +191,39 @@ QtButton::QtButton(QtWindow& window, const Control& control, QWidget* parent)
   Watch(button_);
   button_->setAutoDefault(false);
   QObject::connect(button_, &QPushButton::clicked, this, [this] {
-    if (!Syncing()) (void)Press(WindowIdOf(), last_.number);
+    if (Syncing()) return;
+    // A mnemonic presses the button without moving the focus: what was typed into the entry
+    // that has it is accepted first, as leaving the entry would.
+    window_.CommitFocusedEntry();
+    (void)Press(WindowIdOf(), last_.number);
   });
 }
 
 void QtButton::SyncOwn(const Control& c, bool) {
   button_->setText(Q(c.text));
   button_->setIcon(IconFor(c.icon));
-  button_->setDefault(c.isDefault);
+  ShowDefault();
+}
+
+void QtButton::ShowDefault() {
+  int focused = window_.FocusedButton();
+  button_->setDefault(focused != 0 ? focused == last_.number : last_.isDefault);
+}
+
+bool QtButton::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == button_ && event->type() == QEvent::FocusIn) {
+    window_.SetFocusedButton(last_.number);
+  } else if (watched == button_ && event->type() == QEvent::FocusOut) {
+    auto reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+      window_.SetFocusedButton(0);
+    }
+  }
+  return QtControl::eventFilter(watched, event);
 }
 
 bool QtButton::TakeKey(int keyCode) {
-  if (keyCode != kKeyEnter) return false;
-  (void)Press(WindowIdOf(), last_.number);
-  return true;
+  return QtControl::TakeKey(keyCode);  // Enter presses it, Escape closes the window
 }
 
 // Sheet and tabs.
@@ -163,6 +231,7 @@ bool QtButton::TakeKey(int keyCode) {
 QtSheet::QtSheet(QtWindow& window, const Control& control, QWidget* parent)
     : QtControl(window, control), tabs_(new QTabWidget(parent)) {
   Watch(tabs_);
+  Watch(tabs_->tabBar());  // the tab bar has the focus when the sheet has it
   QObject::connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (Syncing() || index < 0) return;
     int tab = tabs_->widget(index)->property("kvTab").toInt();

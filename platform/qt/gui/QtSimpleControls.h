@@ -11,6 +11,8 @@
 
 namespace kv {
 
+class Utf8LimitValidator;
+
 // The controls other than lists. Each owns its widget through the window's content widget
 // (Qt's parent ownership); the classes only keep a pointer. Thread: the GUI thread.
 
@@ -30,14 +32,20 @@ class QtPrompt final : public QtControl {
 };
 
 // An entry: a line edit showing the screen text of the model. Leaving it (Tab, or the focus
-// moving away) with a changed text types that text into the control, which copies it back
+// moving away) with a changed text accepts that text (LeaveEntry), which copies it back
 // through the picture on the owning thread; Enter accepts it as well and then presses the
-// window's default button. A picture "s<n>" limits the length; numbers align to the right;
-// password entries mask what is typed.
+// window's default button. A picture "s<n>" limits the text to n bytes of UTF-8 (typing
+// stops there, pasted text keeps what fits); numbers align to the right; password entries
+// mask what is typed.
 class QtEntry final : public QtControl {
  public:
   QtEntry(QtWindow& window, const Control& control, QWidget* parent);
   QWidget* Widget() const override { return edit_; }
+  QLineEdit* Edit() const { return edit_; }
+  // Accepts a changed text without leaving the entry (a button pressed by its mnemonic, a
+  // menu item chosen); with `enter`, the Enter key's effect as well. True when a changed text
+  // was accepted.
+  bool Commit(bool enter);
 
  protected:
   void SyncOwn(const Control& control, bool first) override;
@@ -45,8 +53,9 @@ class QtEntry final : public QtControl {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Commit(bool enter);
   QLineEdit* edit_;
+  Utf8LimitValidator* limit_ = nullptr;  // owned by edit_
+  bool edited_ = false;                  // the person changed the text since it was accepted
 };
 
 // A check box: a click toggles the model's check and accepts the control.
@@ -63,15 +72,22 @@ class QtCheck final : public QtControl {
 };
 
 // A button: text with "&" mnemonics, icon, tool tip, default flag; a click, Space, Enter or
-// its mnemonic accepts it.
+// its mnemonic accepts it (after the focused entry's typed text was accepted).
+//
+// As on other desktops, a button that has the focus is the one Enter presses, so it alone is
+// drawn as the default button then; the window's default button looks so again once the focus
+// leaves the buttons.
 class QtButton final : public QtControl {
  public:
   QtButton(QtWindow& window, const Control& control, QWidget* parent);
   QWidget* Widget() const override { return button_; }
+  // Draws the button as the default one or not, from the window's focused button.
+  void ShowDefault();
 
  protected:
   void SyncOwn(const Control& control, bool first) override;
   bool TakeKey(int keyCode) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QPushButton* button_;

@@ -8,7 +8,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QShortcut>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -21,6 +24,62 @@
 
 namespace kv {
 namespace {
+
+// The letter after a single "&" of a menu text (lower case); null when it has none.
+QChar MnemonicOf(const QString& text) {
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return text[i + 1].toLower();
+  }
+  return QChar();
+}
+
+// `text` with "&" before its first letter or digit that is not in `used` (which then holds
+// it); unchanged when every one is taken.
+QString AddMnemonic(const QString& text, std::set<QChar>& used) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    QChar c = text[i].toLower();
+    if (!c.isLetterOrNumber() || used.count(c)) continue;
+    used.insert(c);
+    QString out = text;
+    return out.insert(i, '&');
+  }
+  return text;
+}
+
+// Lets the keyboard reach a menu bar as on other desktops: Alt pressed and released alone
+// highlights its first menu, so that the arrows and Enter choose from it.
+class MenuBarKeyboardStyle final : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+  // The menu the keyboard is on is drawn highlighted even before it is opened.
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    if (element == CE_MenuBarItem && (option->state & State_Selected)) {
+      if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+        QStyleOptionMenuItem copy(*item);
+        copy.state |= State_Sunken;
+        QProxyStyle::drawControl(element, &copy, painter, widget);
+        return;
+      }
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+  }
+};
+
+QStyle* MenuBarStyle(QObject* owner) {
+  auto* style = new MenuBarKeyboardStyle;
+  style->setParent(owner);
+  return style;
+}
 
 bool IsMenuKind(ControlKind kind) {
   return kind == ControlKind::kMenuBar || kind == ControlKind::kMenu ||
@@ -40,7 +99,7 @@ class SyncGuard {
 }  // namespace
 
 QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
-    : id_(s.id), kind_(s.kind) {
+    : id_(s.id), thread_(s.thread), kind_(s.kind) {
   SyncGuard guard(syncing_);
   QFont font = WindowFont(s.font);
   units_ = DialogUnits(font);
@@ -129,6 +188,12 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
     QSize size = top_->frameGeometry().size();
     top_->move(over.center() - QPoint(size.width() / 2, size.height() / 2));
   }
+  // A window that opens takes the keyboard, as on any desktop (a tool window leaves it with its
+  // owner); the focus inside it is the one the program asked for, once it asks.
+  if (kind_ != WindowKind::kTool) Activate();
+  if (s.focusRequests > 0) {
+    if (QtControl* view = ControlView(s.focus)) view->FocusWidget()->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void QtWindow::PlaceBeside(QWidget* owner) {
@@ -144,6 +209,38 @@ void QtWindow::PlaceBeside(QWidget* owner) {
     at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
   }
   top_->move(at);
+}
+
+void QtWindow::Activate() {
+  if (!top_) return;
+  if (sub_ != nullptr) {
+    if (QMdiArea* area = sub_->mdiArea()) area->setActiveSubWindow(sub_);
+    return;
+  }
+  top_->raise();
+  top_->activateWindow();
+}
+
+int QtWindow::FocusedControl() const {
+  if (!top_) return 0;
+  QWidget* focus = top_->focusWidget();
+  if (focus == nullptr) return 0;
+  for (const auto& [number, view] : controls_) {
+    if (view->FocusWidget() == focus) return number;
+  }
+  return 0;
+}
+
+void QtWindow::SetFocusedButton(int number) {
+  if (focusedButton_ == number) return;
+  focusedButton_ = number;
+  for (auto& [n, view] : controls_) {
+    if (auto* button = dynamic_cast<QtButton*>(view.get())) button->ShowDefault();
+  }
+}
+
+void QtWindow::CommitFocusedEntry() {
+  if (auto* entry = dynamic_cast<QtEntry*>(ControlView(FocusedControl()))) entry->Commit(false);
 }
 
 QtWindow::~QtWindow() {
@@ -176,24 +273,52 @@ QtControl* QtWindow::ControlView(int number) const {
   return it == controls_.end() ? nullptr : it->second.get();
 }
 
+QMenu* QtWindow::Menu(int number) const {
+  auto it = menus_.find(number);
+  return it == menus_.end() ? nullptr : it->second;
+}
+
 void QtWindow::BuildMenus(const WindowSnapshot& s, QMenuBar* bar) {
+  bar_ = bar;
+  // A bar reached from the keyboard: Alt alone and F10 as on other desktops (MenuBarStyle).
+  bar->setStyle(MenuBarStyle(bar));
+  // Menus and items with their own mark keep it; the others get a free letter among their
+  // neighbours, the ones with marks first so that an explicit mark is never taken away.
+  std::vector<const Control*> entries;
+  for (const Control& c : s.controls) {
+    if (c.kind == ControlKind::kMenu || c.kind == ControlKind::kMenuItem) {
+      entries.push_back(&c);
+      menuParents_[c.number] = c.parent;
+    }
+  }
+  for (const Control* c : entries) {
+    QString text = QString::fromStdString(c->text);
+    if (!MnemonicOf(text).isNull()) menuShown_[c->number] = text;
+  }
+  for (const Control* c : entries) {
+    if (!menuShown_.count(c->number)) menuShown_[c->number] = MenuText(c->number, c->text);
+  }
   for (const Control& c : s.controls) {
     QMenu* into = c.parent != 0 && menus_.count(c.parent) ? menus_[c.parent] : nullptr;
-    QString text = QString::fromStdString(c.text);
     QAction* action = nullptr;
     switch (c.kind) {
       case ControlKind::kMenu: {
+        QString text = menuShown_[c.number];
         QMenu* menu = into != nullptr ? into->addMenu(text) : bar->addMenu(text);
         menus_[c.number] = menu;
         action = menu->menuAction();
         break;
       }
-      case ControlKind::kMenuItem:
+      case ControlKind::kMenuItem: {
+        QString text = menuShown_[c.number];
         action = into != nullptr ? into->addAction(text) : bar->addAction(text);
         QObject::connect(action, &QAction::triggered, this, [this, number = c.number] {
-          if (!Syncing()) (void)Press(id_, number);
+          if (Syncing()) return;
+          CommitFocusedEntry();
+          (void)Press(id_, number);
         });
         break;
+      }
       case ControlKind::kSeparator:
         if (into != nullptr) {
           into->addSeparator();
@@ -206,6 +331,32 @@ void QtWindow::BuildMenus(const WindowSnapshot& s, QMenuBar* bar) {
     }
     if (action != nullptr && c.number != 0) menuActions_[c.number] = action;
   }
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), bar->window());
+  f10->setContext(Qt::WindowShortcut);
+  QObject::connect(f10, &QShortcut::activated, this, [this] {
+    if (bar_ == nullptr) return;
+    for (QAction* a : bar_->actions()) {
+      if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
+        bar_->setActiveAction(a);  // opens it; the arrows go on from there
+        return;
+      }
+    }
+  });
+}
+
+QString QtWindow::MenuText(int number, const std::string& text) const {
+  QString shown = QString::fromStdString(text);
+  if (!MnemonicOf(shown).isNull()) return shown;
+  // The letters its neighbours (in the bar, or in the same menu) answer to already.
+  std::set<QChar> used;
+  auto holder = menuParents_.find(number);
+  for (const auto& [other, otherHolder] : menuParents_) {
+    if (other == number || holder == menuParents_.end() || otherHolder != holder->second) continue;
+    auto known = menuShown_.find(other);
+    if (known == menuShown_.end()) continue;
+    if (QChar m = MnemonicOf(known->second); !m.isNull()) used.insert(m);
+  }
+  return AddMnemonic(shown, used);
 }
 
 void QtWindow::AddControl(const Control& c) {
@@ -261,8 +412,10 @@ void QtWindow::SyncWindow(const WindowSnapshot& s) {
       timer_->stop();
     }
   }
-  if (s.focus != 0 && s.focus != last_.focus) {
-    if (QWidget* w = ControlWidget(s.focus)) w->setFocus(Qt::OtherFocusReason);
+  // Only a request of the program moves the focus; the person's own moves are on the screen
+  // already, and the model follows them.
+  if (s.focusRequests != last_.focusRequests && s.focus != 0) {
+    if (QtControl* view = ControlView(s.focus)) view->FocusWidget()->setFocus(Qt::OtherFocusReason);
   }
   if (last_.id != 0) {
     ApplyGeometry(s);
@@ -325,7 +478,9 @@ void QtWindow::SyncControl(int number, const Control* c) {
   if (IsMenuKind(c->kind)) {
     QAction* action = MenuAction(number);
     if (action == nullptr) return;
-    action->setText(QString::fromStdString(c->text));
+    menuShown_.erase(number);
+    menuShown_[number] = MenuText(number, c->text);
+    action->setText(menuShown_[number]);
     action->setEnabled(!c->disabled);
     action->setVisible(!c->hidden);
     action->setToolTip(QString::fromStdString(c->tip));
@@ -358,14 +513,6 @@ void QtWindow::UpdatePages(int sheet) {
   for (auto& [number, view] : controls_) {
     if (number != sheet) view->UpdateVisibility();
   }
-}
-
-int QtWindow::DefaultButton() const {
-  for (const auto& [number, view] : controls_) {
-    const Control& c = view->Last();
-    if (c.kind == ControlKind::kButton && c.isDefault && !c.disabled && !c.hidden) return number;
-  }
-  return 0;
 }
 
 void QtWindow::UserResized() {

@@ -5,6 +5,7 @@
 #include <QSize>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "platform/qt/gui/DialogUnits.h"
 #include "platform/window/Window.h"
@@ -56,6 +57,8 @@ class QtWindow final : public QObject {
   QMdiArea* DocumentArea() const;  // the frame's area; null for other windows
   QWidget* ControlWidget(int number) const;
   QAction* MenuAction(int number) const;  // menus and menu items
+  QMenu* Menu(int number) const;          // the pop-up of a menu (null for items)
+  QMenuBar* MenuBar() const { return bar_; }
   QtControl* ControlView(int number) const;
 
   // True while the backend changes the widgets (their signals are not user input).
@@ -64,14 +67,26 @@ class QtWindow final : public QObject {
   void UpdatePages(int sheet);
   // False for a control on a sheet page that is not shown.
   bool OnVisiblePage(int number) const;
-  // The enabled, visible default button (0 when none).
-  int DefaultButton() const;
+  // Accepts what was typed into the window's focused entry, if anything, without moving the
+  // focus: a button's mnemonic or a menu item acts on the text as the person sees it.
+  void CommitFocusedEntry();
+  // The control whose widget has the window's keyboard focus (0 for none).
+  int FocusedControl() const;
+  // Brings the window to the front and gives it the keyboard (a frame child becomes the
+  // frame's active child).
+  void Activate();
+  int Thread() const { return thread_; }
+  // The button that has the focus (0: none), which is drawn as the default one meanwhile.
+  int FocusedButton() const { return focusedButton_; }
+  void SetFocusedButton(int number);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus(const WindowSnapshot& window, QMenuBar* bar);
+  // The text a menu or item shows: the model's, with a keyboard mnemonic when it has none.
+  QString MenuText(int number, const std::string& text) const;
   void AddControl(const Control& control);
   void ApplyGeometry(const WindowSnapshot& window);
   void ApplyState(const WindowSnapshot& window);
@@ -82,6 +97,7 @@ class QtWindow final : public QObject {
   QSize Outer(const QSize& client) const;  // the top-level size that gives that content
 
   WindowId id_ = 0;
+  int thread_ = 0;
   WindowKind kind_ = WindowKind::kOrdinary;
   DialogUnits units_;
   QPointer<QWidget> top_;  // owns everything below
@@ -94,9 +110,13 @@ class QtWindow final : public QObject {
   std::map<int, std::unique_ptr<QtControl>> controls_;
   std::map<int, QAction*> menuActions_;
   std::map<int, QMenu*> menus_;
+  std::map<int, int> menuParents_;    // menu or item -> the menu holding it (0: the bar)
+  std::map<int, QString> menuShown_;  // menu or item -> the text it shows
+  QMenuBar* bar_ = nullptr;
   WindowSnapshot last_;  // the model as last applied (without controls)
   QSize decoration_;     // what a sub-window adds around its widget
   int syncing_ = 0;
+  int focusedButton_ = 0;
   bool closing_ = false;  // the widgets are being destroyed
 };
 

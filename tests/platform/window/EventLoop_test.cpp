@@ -189,7 +189,10 @@ TEST(EventLoop, RejectedTextRaisesRejectedAndStopsAcceptAll) {
   ASSERT_TRUE(Settle());
   EXPECT_EQ(count, 9);
   EXPECT_EQ(w.Text(3), "9");
-  auto seen = rec.Interesting();
+  std::vector<std::string> seen;  // typing also moves the focus: selected events between
+  for (const std::string& s : rec.Interesting()) {
+    if (s.rfind("selected", 0) != 0) seen.push_back(s);
+  }
   EXPECT_EQ(std::vector<std::string>(seen.end() - 2, seen.end()),
             (std::vector<std::string>{"rejected:3", "accepted:3"}));
   ASSERT_EQ(CloseBox(open), InputStatus::kOk);

@@ -104,14 +104,14 @@ TEST(UserInput, GesturesPostTheEventsAUserWouldCause) {
     std::function<bool()> state;      // what the model shows afterwards
   };
   const std::vector<Case> cases = {
-      {"typing moves the focus first",
+      {"typing moves the focus in, then Tab takes it on",
        [&] { return TypeInto(id, 1, "abc"); },
-       {"selected:1:-:1", "accepted:1:Tab:1"},
-       [&] { return w.Focus() == 1 && w.Text(1) == "abc"; }},
-      {"typing again keeps the focus",
-       [&] { return TypeInto(id, 1, "d"); },
-       {"accepted:1:Tab:1"},
-       [&] { return w.Text(1) == "d"; }},
+       {"selected:1:-:1", "accepted:1:Tab:1", "selected:2:-:1"},
+       [&] { return w.Focus() == 2 && w.Text(1) == "abc"; }},
+      {"typing more than s10 holds keeps the whole characters within 10 bytes",
+       [&] { return TypeInto(id, 1, "\xc3\x9cr\xc3\xbcn-\xc3\x9c\xc3\xbcx"); },
+       {"selected:1:-:1", "accepted:1:Tab:1", "selected:2:-:1"},
+       [&] { return w.Text(1) == "\xc3\x9cr\xc3\xbcn-\xc3\x9c"; }},
       {"check box toggles",
        [&] { return Press(id, 2); },
        {"accepted:2:MouseLeft:1"},
@@ -195,6 +195,141 @@ TEST(UserInput, GesturesPostTheEventsAUserWouldCause) {
     EXPECT_EQ(gw.Take(), c.events);
     if (c.state) EXPECT_TRUE(c.state());
   }
+}
+
+// Focus moves the way a person moves it: Tab order is number order over the controls that can
+// have the focus now, a prompt leads to its entry, and only the program's own selection counts
+// as a request a backend must mirror. Enter and Escape act on the window.
+TEST(UserInput, FocusFollowsClicksTabAndTheProgramsSelection) {
+  std::mutex mutex;
+  std::vector<std::string> events;
+  std::atomic<WindowId> id{0};
+  ThreadProcedure proc([&] {
+    WindowDefinition def("Focus");
+    def.Prompt("?P", "&Name:");               // 1
+    def.Entry("?NAME", "s5");                 // 2
+    def.Entry("?OFF", "s5").Disabled();       // 3
+    def.CheckBox("?RO", "Fixed").ReadOnly();  // 4
+    def.CheckBox("?FLAG", "Flag");            // 5
+    def.Sheet("?SHEET");                      // 6
+    def.Tab("?T1", "One");                    // 7
+    def.Entry("?ON1", "s5");                  // 8
+    def.Tab("?T2", "Two");                    // 9
+    def.Entry("?ON2", "s5");                  // 10
+    def.EndSheet();
+    def.Button("?OK", "OK").Default();     // 11
+    def.Button("?GONE", "Gone").Hidden();  // 12
+    Window w = Window::Open(def);
+    id = w.Id();
+    RunEventLoop(w, [&](const Event& e) {
+      std::lock_guard lock(mutex);
+      if (e.code != kEventOpenWindow && e.code != kEventSized)
+        events.push_back(EventName(e.code) + ":" + std::to_string(e.control));
+      return LoopAnswer::kDefault;
+    });
+  });
+  ASSERT_TRUE(Settle());
+  Window w(id.load());
+  auto take = [&] {
+    EXPECT_TRUE(Settle());
+    std::lock_guard lock(mutex);
+    std::vector<std::string> out;
+    out.swap(events);
+    return out;
+  };
+  using Strings = std::vector<std::string>;
+  struct Case {
+    const char* what;
+    std::function<InputStatus()> act;
+    InputStatus status;
+    Strings events;
+    int focus;  // the model's focus afterwards
+  };
+  const Case cases[] = {
+      {"the program selects a prompt: its entry gets the focus",
+       [&] {
+         w.Select(1);
+         return InputStatus::kOk;
+       },
+       InputStatus::kOk,
+       {"selected:2"},
+       2},
+      {"a prompt cannot be clicked into",
+       [&] { return FocusTo(w.Id(), 1); },
+       InputStatus::kWrongKind,
+       {},
+       2},
+      {"a click on the control that has the focus",
+       [&] { return FocusTo(w.Id(), 2); },
+       InputStatus::kOk,
+       {},
+       2},
+      {"Tab skips disabled, read-only check boxes and other pages' controls",
+       [&] { return PressKey(w.Id(), 2, kKeyTab); },
+       InputStatus::kOk,
+       {"selected:5"},
+       5},
+      {"Tab on to the sheet",
+       [&] { return PressKey(w.Id(), 5, kKeyTab); },
+       InputStatus::kOk,
+       {"selected:6"},
+       6},
+      {"Tab into the page shown",
+       [&] { return PressKey(w.Id(), 6, kKeyTab); },
+       InputStatus::kOk,
+       {"selected:8"},
+       8},
+      {"Tab past the hidden button wraps round",
+       [&] { return PressKey(w.Id(), 11, kKeyTab); },
+       InputStatus::kOk,
+       {"selected:2"},
+       2},
+      {"Shift+Tab goes back round",
+       [&] { return PressKey(w.Id(), 2, kKeyTab | kShift); },
+       InputStatus::kOk,
+       {"selected:11"},
+       11},
+      {"a disabled control is not clicked into",
+       [&] { return FocusTo(w.Id(), 3); },
+       InputStatus::kDisabled,
+       {},
+       11},
+      {"Space toggles a check box",
+       [&] { return PressKey(w.Id(), 5, kKeySpace); },
+       InputStatus::kOk,
+       {"accepted:5"},
+       11},
+      {"Enter on a check box presses the default button",
+       [&] { return PressKey(w.Id(), 5, kKeyEnter); },
+       InputStatus::kOk,
+       {"accepted:11"},
+       11},
+      {"Enter in an entry accepts it, then presses the default button",
+       [&] { return PressKey(w.Id(), 2, kKeyEnter); },
+       InputStatus::kOk,
+       {"accepted:2", "accepted:11"},
+       11},
+      {"the second page shown: its entry can have the focus",
+       [&] {
+         (void)Press(w.Id(), 9);
+         return FocusTo(w.Id(), 10);
+       },
+       InputStatus::kOk,
+       {"new selection:6", "selected:10"},
+       10},
+  };
+  int requests = w.Snapshot().focusRequests;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.act(), c.status);
+    EXPECT_EQ(take(), c.events);
+    if (c.focus != 0) EXPECT_EQ(w.Focus(), c.focus);
+  }
+  EXPECT_TRUE(w.Checked(5)) << "Enter did not toggle the check box";
+  EXPECT_EQ(w.Snapshot().focusRequests, requests + 1) << "only Select is a request of the program";
+  EXPECT_EQ(PressKey(w.Id(), 10, kKeyEsc), InputStatus::kOk);  // the close box: the loop ends
+  proc.Join();
+  EXPECT_EQ(events, (Strings{"close window:0"}));
 }
 
 TEST(Window, DisplayReloadsListsAndKeepsTheHighlightInside) {

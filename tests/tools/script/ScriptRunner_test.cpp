@@ -35,7 +35,7 @@ press "?ADD"
 check message "Type a name first" title "Sample Items" buttons "Ok"
 answer Ok
 type "?NAME" "apples"
-check state "?NAME" focused
+check state "?ADD" focused
 press "?ADD"
 check text "?NAME" ""
 type "?NAME" "pears"
@@ -47,6 +47,7 @@ check row "?ITEMS" 2 "pears"
 check choice "?ITEMS" 3
 key "?ITEMS" Up
 check choice "?ITEMS" 2
+check state "?ITEMS" focused
 key "?ITEMS" Ctrl+Home
 check choice "?ITEMS" 1
 # answered in advance: the next message box takes it
@@ -69,7 +70,7 @@ click "?ITEMS" 1 right
 check ended
 )");
   EXPECT_TRUE(r.passed) << r.message;
-  EXPECT_EQ(r.linesRun, 38);
+  EXPECT_EQ(r.linesRun, 39);
 }
 
 // Every failing command names its line; the program is brought down afterwards either way.
@@ -100,7 +101,7 @@ TEST(ScriptRunner, AFailingCommandReportsItsLine) {
       {"fly away\n", 1, "line 1: cannot read command: fly ..."},
       {"window \"Sample Items\" 2\n", 1, "line 1: no open window \"Sample Items\" number 2"},
       {"window \"Elsewhere\"\n", 1, "line 1: no open window \"Elsewhere\""},
-      {"key \"?ITEMS\" Down\ncheck state \"?ITEMS\" focused\n", 2, "line 2: ?ITEMS is not focused"},
+      {"key \"?ITEMS\" Down\ncheck state \"?NAME\" focused\n", 2, "line 2: ?NAME is not focused"},
       {"check ended\n", 1, "line 1: the program has not ended"},
   };
   for (const Case& c : cases) {

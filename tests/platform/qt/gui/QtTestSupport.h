@@ -87,6 +87,11 @@ class Recorder {
     }
     return out;
   }
+  // Every event, the focus changes included.
+  std::vector<std::string> All() {
+    std::lock_guard lock(mutex_);
+    return seen_;
+  }
   std::vector<int> Threads() {
     std::lock_guard lock(mutex_);
     return threads_;

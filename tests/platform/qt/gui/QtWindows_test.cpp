@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -99,6 +100,60 @@ TEST_F(QtWindows, LeavingAnUnchangedEntryRaisesNothing) {
   QTest::keyClick(edit, Qt::Key_Tab);
   ASSERT_TRUE(Settle());
   EXPECT_TRUE(p.recorder.Interesting().empty());
+}
+
+// The focus goes where the person clicks and tabs, and the model follows in the order of a
+// desktop: the accepted event of the entry left, then the selected event of the control
+// reached. A mnemonic accepts the focused entry's text before its button; an entry takes no
+// more bytes of UTF-8 than its picture holds.
+TEST_F(QtWindows, FocusFollowsThePersonAndTypedTextIsKept) {
+  WindowProcedure p(Form());
+  ASSERT_TRUE(Settle());
+  auto* name = Widget<QLineEdit>(p.Id(), 3);
+  auto* secret = Widget<QLineEdit>(p.Id(), 4);
+  ASSERT_TRUE(name && secret);
+  auto typeChars = [](QLineEdit* edit, const QString& text) {
+    for (QChar c : text) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+      QCoreApplication::sendEvent(edit, &press);
+    }
+  };
+  p.recorder.Clear();
+  QTest::mouseClick(name, Qt::LeftButton);
+  QTest::keyClicks(name, "ab");
+  QTest::mouseClick(secret, Qt::LeftButton);
+  QTest::keyClicks(secret, "cd");
+  QTest::keyClick(secret, Qt::Key_Tab);
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(p.recorder.All(),
+            (Strings{"selected:3", "accepted:3", "selected:4", "accepted:4", "selected:5"}));
+  EXPECT_EQ(p.W().Text(3), "ab");
+  EXPECT_EQ(p.W().Text(4), "cd");
+  EXPECT_EQ(p.W().Focus(), 5);
+  EXPECT_TRUE(Widget<QCheckBox>(p.Id(), 5)->hasFocus()) << "nothing pulled the focus back";
+
+  // Alt+O presses "&OK" without moving the focus; the text typed is accepted first.
+  p.recorder.Clear();
+  QTest::mouseClick(name, Qt::LeftButton);
+  QTest::keyClicks(name, "x");
+  QTest::keyClick(name, Qt::Key_O, Qt::AltModifier);
+  ASSERT_TRUE(PumpUntil([&] { return p.recorder.Interesting().size() >= 2; }));
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(p.recorder.Interesting(), (Strings{"accepted:3", "accepted:6"}));
+  EXPECT_EQ(p.W().Text(3), "abx");
+
+  // s5 holds five bytes: two "Ü" fit, the third does not, and typing stops there; pasted text
+  // keeps what fits.
+  name->selectAll();
+  QTest::keyClick(name, Qt::Key_Delete);
+  typeChars(name, QString::fromUtf8("\xc3\x9c\xc3\x9c\xc3\x9cx"));
+  EXPECT_EQ(name->text(), QString::fromUtf8("\xc3\x9c\xc3\x9c"));
+  name->selectAll();
+  name->insert("abcdefgh");
+  EXPECT_EQ(name->text(), "abcde");
+  QTest::keyClick(name, Qt::Key_Tab);
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(p.W().Text(3), "abcde");
 }
 
 TEST_F(QtWindows, EntriesFollowPictureReadOnlyAndPassword) {
