@@ -146,5 +146,20 @@ TEST(Program, EachBrowseThreadHasItsOwnPerThreadState) {
   EXPECT_LE(run.SettingsWrites(), 1 + kConnectDialogWrites);
 }
 
+// The frame's caption shows the build date in ISO form, whatever the compiler's spacing.
+TEST(MainWindow, CaptionShowsTheBuildDateInIsoForm) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Dec  8 2026", "2026-12-08"},
+      {"Jan 31 2025", "2025-01-31"},
+      {"Sep 10 1999", "1999-09-10"},
+      {"Foo  1 2020", ""},
+      {"Dec 8 2026", ""},  // not the compiler's form
+  };
+  for (const auto& [date, iso] : cases) EXPECT_EQ(BuildDateIso(date), iso) << date;
+  EXPECT_TRUE(
+      std::regex_match(MainWindowCaption(), std::regex(R"(Korvandel \(built \d{4}-\d{2}-\d{2}\))")))
+      << MainWindowCaption();
+}
+
 }  // namespace
 }  // namespace kv
