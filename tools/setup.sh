@@ -9,7 +9,7 @@ packages=(
   unixodbc-dev tdsodbc odbc-postgresql libsqliteodbc
   postgresql postgresql-common
   libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool adwaita-icon-theme fonts-dejavu-core
+  xvfb xauth xdotool x11-xserver-utils adwaita-icon-theme fonts-dejavu-core
 )
 
 missing=()

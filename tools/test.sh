@@ -13,6 +13,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export KORVANDEL_REQUIRE_PG=1
+export KORVANDEL_REQUIRE_X=1  # the tests driven by real X input (Xvfb, xdotool) never skip here
 
 # pg_virtualenv -t creates a temporary cluster in a private directory (so concurrent runs and a
 # run that was killed earlier never collide), exports PGHOST/PGPORT/PGUSER/PGPASSWORD/PGDATABASE

@@ -7,6 +7,8 @@
 //                             failed and 2 when it could not be read
 //   korvandel --desktop-script FILE   the same session on the desktop backend, through real
 //                             widget input (offscreen when there is no display)
+//   korvandel --state-file FILE   the desktop program, keeping FILE up to date with what it
+//                             shows (for tests that drive it with real X input)
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -19,7 +21,8 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: korvandel [--script FILE | --desktop-script FILE]\n");
+  std::fprintf(stderr,
+               "usage: korvandel [--script FILE | --desktop-script FILE | --state-file FILE]\n");
   return 2;
 }
 
@@ -43,6 +46,12 @@ int main(int argc, char** argv) {
     Exit(kv::RunScriptFileDesktop(argc, argv, argv[2],
                                   [](kv::Backend& backend) { return kv::RunKorvandel(backend); }));
   }
-  if (argc != 1) return Usage();
-  Exit(kv::RunDesktop(argc, argv, [](kv::Backend& backend) { return kv::RunKorvandel(backend); }));
+  kv::DesktopOptions options;
+  if (argc == 3 && std::string_view(argv[1]) == "--state-file") {
+    options.stateFile = argv[2];
+  } else if (argc != 1) {
+    return Usage();
+  }
+  Exit(kv::RunDesktop(
+      argc, argv, [](kv::Backend& backend) { return kv::RunKorvandel(backend); }, options));
 }

@@ -12,11 +12,20 @@ namespace kv {
 // the functions are defined by the desktop backend's library (korvandel_desktop), which only the
 // program's entry and the tools link.
 
+// Options of a desktop run.
+struct DesktopOptions {
+  // When not empty, the file kept up to date with the state the program shows (windows,
+  // controls with their screen places, focus, menus, message boxes): tests that drive the
+  // program with real X input read it. platform/qt/gui/QtStateDump.h gives its format.
+  std::string stateFile;
+};
+
 // Runs a program on the user's display: creates the GUI application on the calling thread
 // (the process's main thread, which then runs no framework code), installs the desktop
 // backend and calls `run` with it (`run` starts the program, as RunProgram does, and returns
 // its exit code). Returns that exit code; 2 when no display can be opened.
-int RunDesktop(int argc, char** argv, const std::function<int(Backend&)>& run);
+int RunDesktop(int argc, char** argv, const std::function<int(Backend&)>& run,
+               const DesktopOptions& options = {});
 
 // Runs the script file at `path` on the desktop backend, the script's input given through
 // real widget input; otherwise as RunScriptFile (0 passed, 1 failed, 2 unreadable). Lines

@@ -37,9 +37,11 @@ struct ScriptRun {
   std::string output;  // the runner's report on standard error
 };
 
-// Runs script `name` with its placeholders replaced, in `folder`.
+// Runs script `name` with its placeholders replaced, in `folder`; `backend` is the program's
+// option that chooses it ("--script" headless, "--desktop-script" through real widgets).
 ScriptRun RunScript(const test::TempDirectory& folder, const std::string& name,
-                    const std::map<std::string, std::string>& values = {}) {
+                    const std::map<std::string, std::string>& values = {},
+                    const char* backend = "--script") {
   std::string text = ScriptText(name);
   for (const auto& [key, value] : values) {
     const std::string mark = "@" + key + "@";
@@ -54,7 +56,7 @@ ScriptRun RunScript(const test::TempDirectory& folder, const std::string& name,
     if (::chdir(folder.path().c_str()) != 0) return 90;
     int fd = ::open(report.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd >= 0) ::dup2(fd, 2);
-    ::execl(binary.c_str(), "korvandel", "--script", script.c_str(), static_cast<char*>(nullptr));
+    ::execl(binary.c_str(), "korvandel", backend, script.c_str(), static_cast<char*>(nullptr));
     return 91;
   });
   ScriptRun run;
@@ -75,10 +77,16 @@ class ConnectScript : public ::testing::Test {
   }
 };
 
+constexpr const char* kBackends[] = {"--script", "--desktop-script"};
+
 // A fresh machine reaches the embedded database with what was typed, and the settings are
 // written; without "Remember User/Password" the user and password are written empty and the
-// next start shows them empty.
+// next start shows them empty. The same script passes on real widgets.
 TEST_F(ConnectScript, FreshMachineThenNextStart) {
+  test::TempDirectory desktop;
+  ScriptRun onWidgets = RunScript(desktop, "connect_fresh.kvs", {}, "--desktop-script");
+  EXPECT_EQ(onWidgets.exitCode, 0) << onWidgets.output;
+  EXPECT_EQ(LoadConnectEntries(desktop.File("Korvandel.INI")).dbName, "shop");
   test::TempDirectory folder;
   ScriptRun first = RunScript(folder, "connect_fresh.kvs");
   EXPECT_EQ(first.exitCode, 0) << first.output;
@@ -106,13 +114,21 @@ TEST_F(ConnectScript, LeavingEndsTheProgram) {
   }
 }
 
-// A script that fails while the dialog is open fails the run, although the program ends itself
-// with exit code 0 when the runner closes the dialog.
+// A script that fails while the dialog is open fails the run on either backend, although the
+// program ends itself with exit code 0 when the runner closes the dialog.
 TEST_F(ConnectScript, AFailingCheckInTheDialogFailsTheRun) {
-  test::TempDirectory folder;
-  ScriptRun run = RunScript(folder, "connect_remembered.kvs", {{"USER", "x"}, {"PASS", "y"}});
-  EXPECT_EQ(run.exitCode, 1) << run.output;
-  EXPECT_NE(run.output.find("line 5:"), std::string::npos) << run.output;
+  for (const char* backend : kBackends) {
+    SCOPED_TRACE(backend);
+    test::TempDirectory folder;
+    ScriptRun run =
+        RunScript(folder, "connect_remembered.kvs", {{"USER", "x"}, {"PASS", "y"}}, backend);
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("line 5:"), std::string::npos) << run.output;
+    test::TempDirectory other;
+    ScriptRun wrong = RunScript(other, "connect_wrong_caption.kvs", {}, backend);
+    EXPECT_EQ(wrong.exitCode, 1) << wrong.output;
+    EXPECT_NE(wrong.output.find("line 4: caption is"), std::string::npos) << wrong.output;
+  }
 }
 
 // The failure message, then a corrected entry connects in the same dialog.

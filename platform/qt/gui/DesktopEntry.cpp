@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "platform/qt/gui/QtBackend.h"
 #include "platform/qt/gui/QtScriptDriver.h"
+#include "platform/qt/gui/QtStateDump.h"
 #include "platform/script/ScriptRunner.h"
 #include "platform/thread/LogicalThread.h"
 
@@ -74,7 +76,8 @@ void SaveShots(const QString& directory, const QString& name, std::vector<std::s
 
 }  // namespace
 
-int RunDesktop(int argc, char** argv, const std::function<int(Backend&)>& run) {
+int RunDesktop(int argc, char** argv, const std::function<int(Backend&)>& run,
+               const DesktopOptions& options) {
   if (!DisplayAvailable()) {
     std::fprintf(stderr, "korvandel: no display to show the program on (DISPLAY is not set)\n");
     return 2;
@@ -83,7 +86,10 @@ int RunDesktop(int argc, char** argv, const std::function<int(Backend&)>& run) {
   bool created = false;
   QApplication* app = Application(args, argv, &created);
   auto* backend = new QtBackend;
+  std::unique_ptr<QtStateDump> dump;
+  if (!options.stateFile.empty()) dump = std::make_unique<QtStateDump>(*backend, options.stateFile);
   int code = run(*backend);
+  dump.reset();
   if (LiveThreadCount() == 0) {  // else threads may still report to them
     delete backend;
     if (created) delete app;
@@ -128,6 +134,7 @@ int RunScriptFileDesktop(int argc, char** argv, const std::string& path,
   result.passed = true;
   bool ended = false;
   backend->SetSession([&] {
+    TakeHaltsAsProgramEnd(*backend);
     std::size_t next = 0;
     auto runUntil = [&](int lineLimit) {
       Script part;
