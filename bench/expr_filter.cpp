@@ -5,6 +5,7 @@
 
 #include "platform/expr/Expression.h"
 #include "platform/expr/PatternMatcher.h"
+#include "platform/storage/SqlTranslator.h"
 #include "platform/values/FieldTable.h"
 
 namespace kv {
@@ -50,11 +51,11 @@ void ParseAndTranslate(benchmark::State& state) {
   columns.BindColumn("PRO:PCODE", ValueType::kString, "PCODE");
   columns.BindColumn("PRO:DESCRIPTION", ValueType::kString, "DESCRIPTION");
   columns.BindColumn("PRO:PRICE", ValueType::kDecimal, "PRICE");
-  SqlServerFunctionDialect dialect;
+  const Dialect& dialect = DialectFor(DatabaseKind::kSqlServer);
   for (auto _ : state) {
     Expression e;
-    SqlText out;
-    if (!e.Parse(kFilter) || !e.ToSqlCondition(dialect, columns, &out))
+    Statement out;
+    if (!e.Parse(kFilter) || !SqlTranslator::Condition(e, dialect, columns, &out))
       state.SkipWithError("failed");
     benchmark::DoNotOptimize(out.sql.data());
   }

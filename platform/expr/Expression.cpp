@@ -49,18 +49,6 @@ bool Expression::IsTrue(const Bindings& bindings, ExprError* error) const {
   return Evaluate(bindings, &v, error) && v.IsTrue();
 }
 
-bool Expression::ToSqlCondition(const SqlFunctionDialect& dialect, const Bindings& bindings,
-                                SqlText* out, ExprError* error) const {
-  if (Empty(error)) return false;
-  return SqlTranslator::TranslateCondition(*root_, dialect, bindings, out, error);
-}
-
-bool Expression::ToSqlValue(const SqlFunctionDialect& dialect, const Bindings& bindings,
-                            SqlText* out, ExprError* error) const {
-  if (Empty(error)) return false;
-  return SqlTranslator::TranslateValue(*root_, dialect, bindings, out, error);
-}
-
 std::string QuoteExprString(std::string_view text) {
   std::string out = "'";
   for (char c : text) {

@@ -7,15 +7,13 @@
 #include "platform/expr/ExprError.h"
 #include "platform/expr/ExprNode.h"
 #include "platform/expr/ExprValue.h"
-#include "platform/expr/SqlFunctionDialect.h"
-#include "platform/expr/SqlTranslator.h"
 
 namespace kv {
 
 // One expression of the runtime's expression language (filters, computed values): parsed
 // once, then evaluated locally against bound variables as often as needed, or translated to
 // SQL with parameters for a server. The language is described in ExprParser.h, evaluation in
-// ExprEvaluator.h, translation in SqlTranslator.h.
+// ExprEvaluator.h; the storage layer's SqlTranslator translates an expression for a server.
 //
 //   Expression filter;
 //   ExprError error;
@@ -54,13 +52,6 @@ class Expression {
   // The expression as a filter: true when it evaluates to a true value. An expression that
   // cannot be evaluated (or is empty) passes nothing: false, with `error` filled when given.
   bool IsTrue(const Bindings& bindings, ExprError* error = nullptr) const;
-
-  // SQL for the expression as a condition, respectively as a value. True with `out` filled;
-  // false with `error` filled (see SqlTranslator.h).
-  [[nodiscard]] bool ToSqlCondition(const SqlFunctionDialect& dialect, const Bindings& bindings,
-                                    SqlText* out, ExprError* error = nullptr) const;
-  [[nodiscard]] bool ToSqlValue(const SqlFunctionDialect& dialect, const Bindings& bindings,
-                                SqlText* out, ExprError* error = nullptr) const;
 
  private:
   bool Empty(ExprError* error) const;

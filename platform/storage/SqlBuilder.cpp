@@ -54,53 +54,41 @@ std::vector<OrderPart> SqlBuilder::Order(int key) const {
     return std::any_of(parts.begin(), parts.end(),
                        [&](const OrderPart& p) { return p.field == field; });
   };
+  // The identity fields that complete a key run the way its last component does, so that a key
+  // running one way is one way throughout (its index serves a row value comparison).
+  bool flip = false;
   if (key >= 1 && key <= int(shape_.keys.size())) {
     const KeyDecl& k = shape_.keys[key - 1];
     for (const KeyComponent& c : k.components)
       if (!has(c.field)) parts.push_back({c.field, c.ascending, k.noCase});
+    flip = !k.components.empty() && !k.components.back().ascending;
   }
   int id = IdentityKey();
   if (id) {
     const KeyDecl& k = shape_.keys[id - 1];
     for (const KeyComponent& c : k.components)
-      if (!has(c.field)) parts.push_back({c.field, c.ascending, false});
+      if (!has(c.field)) parts.push_back({c.field, c.ascending != flip, false});
   } else {
     for (size_t f = 0; f < shape_.columns.size(); ++f)
-      if (!has(int(f))) parts.push_back({int(f), true, false});
+      if (!has(int(f))) parts.push_back({int(f), !flip, false});
   }
   return parts;
+}
+
+std::vector<OrderTerm> SqlBuilder::Terms(int key) const {
+  std::vector<OrderTerm> terms;
+  for (const OrderPart& p : Order(key)) {
+    const ColumnDesc& c = shape_.columns[size_t(p.field)];
+    const bool fold = p.noCase && c.type == ColumnType::kText;
+    terms.push_back({ColumnExpr(p.field, p.noCase), {}, p.ascending, c, fold, !fold});
+  }
+  return terms;
 }
 
 std::string SqlBuilder::ColumnExpr(int field, bool noCase) const {
   const ColumnDesc& c = shape_.columns[field];
   std::string q = dialect_.QuoteIdentifier(c.name);
-  return noCase && c.type == ColumnType::kText ? dialect_.CaseFold(q) : q;
-}
-
-std::string SqlBuilder::OrderExpr(int field, bool noCase) const {
-  std::string e = ColumnExpr(field, noCase);
-  return shape_.columns[field].type == ColumnType::kText ? dialect_.ByteOrder(e) : e;
-}
-
-std::string SqlBuilder::Placeholder(int field, bool noCase) const {
-  const ColumnDesc& c = shape_.columns[field];
-  // Decimals travel as text; the cast makes every database take them as exact numbers.
-  if (c.type == ColumnType::kDecimal) return "CAST(? AS " + dialect_.TypeName(c) + ")";
-  return noCase && c.type == ColumnType::kText ? dialect_.CaseFold("?") : std::string("?");
-}
-
-std::string SqlBuilder::StoredPlaceholder(int field, const SqlValue& value) const {
-  ColumnDesc c = shape_.columns[field];
-  if (c.type != ColumnType::kDecimal || value.kind != SqlValue::Kind::kDecimal)
-    return Placeholder(field, false);
-  const std::string text = CanonicalDecimal(value.text);
-  const std::size_t point = text.find('.');
-  int whole = 0;
-  for (std::size_t i = 0; i < std::min(point, text.size()); ++i)
-    if (text[i] >= '0' && text[i] <= '9') ++whole;
-  c.scale = point == std::string::npos ? 0 : int(text.size() - point - 1);
-  c.precision = std::max(1, whole + c.scale);
-  return "CAST(? AS " + dialect_.TypeName(c) + ")";
+  return noCase && c.type == ColumnType::kText ? dialect_.Upper(q) : q;
 }
 
 std::string SqlBuilder::SelectList() const {
@@ -115,86 +103,43 @@ std::string SqlBuilder::SelectList() const {
 
 Statement SqlBuilder::Keyset(int key, Direction direction, const std::vector<SqlValue>& bound,
                              bool inclusive, int limit) const {
-  const std::vector<OrderPart> order = Order(key);
-  const bool forward = direction == Direction::kForward;
+  KeysetBuilder keyset(dialect_, Terms(key));
   Statement st;
   st.sql = "SELECT " + dialect_.TopClause(limit) + SelectList() + " FROM " + QuotedTable();
-  const size_t m = std::min(bound.size(), order.size());
-  if (m > 0) {
-    std::string where;
-    for (size_t i = 0; i < m; ++i) {
-      if (i) where += " OR ";
-      where += "(";
-      for (size_t j = 0; j < i; ++j) {
-        where += ColumnExpr(order[j].field, order[j].noCase) + " = " +
-                 Placeholder(order[j].field, order[j].noCase) + " AND ";
-        st.binds.push_back(bound[j]);
-      }
-      bool greater = order[i].ascending == forward;
-      where += OrderExpr(order[i].field, order[i].noCase) + (greater ? " > " : " < ") +
-               Placeholder(order[i].field, order[i].noCase) + ")";
-      st.binds.push_back(bound[i]);
-    }
-    if (inclusive) {
-      where += " OR (";
-      for (size_t j = 0; j < m; ++j) {
-        if (j) where += " AND ";
-        where += ColumnExpr(order[j].field, order[j].noCase) + " = " +
-                 Placeholder(order[j].field, order[j].noCase);
-        st.binds.push_back(bound[j]);
-      }
-      where += ")";
-    }
-    st.sql += " WHERE " + where;
+  Statement where;
+  if (keyset.AppendBound(&where, direction, {bound, inclusive})) {
+    st += " WHERE ";
+    st.Append(where);
   }
-  st.sql += " ORDER BY ";
-  for (size_t i = 0; i < order.size(); ++i) {
-    if (i) st.sql += ", ";
-    bool asc = order[i].ascending == forward;
-    st.sql += OrderExpr(order[i].field, order[i].noCase) + (asc ? " ASC" : " DESC");
-  }
-  st.sql += dialect_.LimitClause(limit);
+  keyset.AppendOrderBy(&st, direction);
+  st += dialect_.LimitClause(limit);
   return st;
 }
 
 Statement SqlBuilder::GetByKey(int key, const std::vector<SqlValue>& values) const {
   const KeyDecl& k = shape_.keys[key - 1];
+  KeysetBuilder keyset(dialect_, Terms(key));
   Statement st;
   st.sql = "SELECT " + dialect_.TopClause(1) + SelectList() + " FROM " + QuotedTable() + " WHERE ";
+  // The key's components lead its order, so they are the first terms; equality is compared
+  // the way the order compares (byte order), as keyset reads along the key do.
   for (size_t i = 0; i < k.components.size() && i < values.size(); ++i) {
-    if (i) st.sql += " AND ";
-    int f = k.components[i].field;
-    st.sql += ColumnExpr(f, k.noCase) + " = " + Placeholder(f, k.noCase);
-    st.binds.push_back(values[i]);
+    if (i) st += " AND ";
+    keyset.AppendTerm(&st, i);
+    st += " = ";
+    keyset.AppendValue(&st, i, values[i]);
   }
-  st.sql += " ORDER BY ";
-  std::vector<OrderPart> order = Order(key);
-  for (size_t i = 0; i < order.size(); ++i) {
-    if (i) st.sql += ", ";
-    st.sql += OrderExpr(order[i].field, order[i].noCase) + (order[i].ascending ? " ASC" : " DESC");
-  }
-  st.sql += dialect_.LimitClause(1);
+  keyset.AppendOrderBy(&st, Direction::kForward);
+  st += dialect_.LimitClause(1);
   return st;
 }
 
-void SqlBuilder::AppendNullSafe(std::string* sql, std::vector<SqlValue>* binds, int field,
-                                const SqlValue& v) const {
+void SqlBuilder::AppendNullSafe(Statement* st, int field, const SqlValue& v) const {
   int count = 1;
-  std::string cond = dialect_.NullSafeEquals(ColumnExpr(field, false), &count);
-  // Decimal placeholders get their cast so that text compares as a number.
-  if (shape_.columns[field].type == ColumnType::kDecimal) {
-    std::string cast = StoredPlaceholder(field, v);
-    std::string out;
-    for (char c : cond) {
-      if (c == '?')
-        out += cast;
-      else
-        out += c;
-    }
-    cond = out;
-  }
-  *sql += cond;
-  for (int i = 0; i < count; ++i) binds->push_back(v);
+  std::string cond =
+      dialect_.NullSafeEquals(ColumnExpr(field, false), dialect_.ColumnPlaceholder(v), &count);
+  st->sql += cond;
+  for (int i = 0; i < count; ++i) st->binds.push_back(v);
 }
 
 void SqlBuilder::AppendIdentityWhere(Statement* st, const std::vector<SqlValue>& old,
@@ -203,15 +148,15 @@ void SqlBuilder::AppendIdentityWhere(Statement* st, const std::vector<SqlValue>&
   if (all || IdentityKey() == 0) {
     for (size_t f = 0; f < shape_.columns.size(); ++f) {
       if (f) st->sql += " AND ";
-      AppendNullSafe(&st->sql, &st->binds, int(f), old[f]);
+      AppendNullSafe(st, int(f), old[f]);
     }
     return;
   }
   std::vector<int> fields = IdentityFields();
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i) st->sql += " AND ";
-    st->sql += ColumnExpr(fields[i], false) + " = " + StoredPlaceholder(fields[i], old[fields[i]]);
-    st->binds.push_back(old[fields[i]]);
+    st->sql += ColumnExpr(fields[i], false) + " = ";
+    st->AppendValue(dialect_.ColumnPlaceholder(old[fields[i]]), old[fields[i]]);
   }
 }
 
@@ -232,7 +177,7 @@ Statement SqlBuilder::Insert(const std::vector<SqlValue>& row) const {
       values += ", ";
     }
     names += dialect_.QuoteIdentifier(shape_.columns[f].name);
-    values += Placeholder(int(f), false);
+    values += dialect_.ColumnPlaceholder(row[f]);
     st.binds.push_back(row[f]);
   }
   st.sql = "INSERT INTO " + QuotedTable() + " (" + names + ") VALUES (" + values + ")";
@@ -247,14 +192,13 @@ Statement SqlBuilder::Update(const std::vector<SqlValue>& row, const std::vector
   for (size_t f = 0; f < shape_.columns.size(); ++f) {
     if (!written.empty() && (f >= written.size() || !written[f])) continue;
     if (any) st.sql += ", ";
-    st.sql += dialect_.QuoteIdentifier(shape_.columns[f].name) + " = " + Placeholder(int(f), false);
-    st.binds.push_back(row[f]);
+    st.sql += dialect_.QuoteIdentifier(shape_.columns[f].name) + " = ";
+    st.AppendValue(dialect_.ColumnPlaceholder(row[f]), row[f]);
     any = true;
   }
   if (!any && !shape_.columns.empty()) {
-    st.sql +=
-        dialect_.QuoteIdentifier(shape_.columns[0].name) + " = " + StoredPlaceholder(0, old[0]);
-    st.binds.push_back(old[0]);
+    st.sql += dialect_.QuoteIdentifier(shape_.columns[0].name) + " = ";
+    st.AppendValue(dialect_.ColumnPlaceholder(old[0]), old[0]);
   }
   AppendIdentityWhere(&st, old, watched);
   return st;
@@ -275,8 +219,11 @@ Statement SqlBuilder::DuplicateCheck(int key, const std::vector<SqlValue>& row,
   for (size_t i = 0; i < k.components.size(); ++i) {
     if (i) st.sql += " AND ";
     int f = k.components[i].field;
-    st.sql += ColumnExpr(f, k.noCase) + " = " + Placeholder(f, k.noCase);
-    st.binds.push_back(row[f]);
+    // Equality as the unique index itself sees it, which is what a duplicate is.
+    std::string marker = dialect_.ColumnPlaceholder(row[f]);
+    if (k.noCase && shape_.columns[f].type == ColumnType::kText) marker = dialect_.Upper(marker);
+    st.sql += ColumnExpr(f, k.noCase) + " = ";
+    st.AppendValue(marker, row[f]);
   }
   if (!self.empty()) {
     Statement not_self;
@@ -349,12 +296,22 @@ std::vector<Statement> SqlBuilder::CreateIndexes() const {
     }
     std::string sql = std::string("CREATE ") + (key.duplicates ? "" : "UNIQUE ") + "INDEX " +
                       dialect_.QuoteIdentifier(name) + " ON " + QuotedTable() + " (";
-    for (size_t i = 0; i < key.components.size(); ++i) {
-      const KeyComponent& c = key.components[i];
+    // A key that allows duplicates is completed by the identity fields, so that its index
+    // holds the whole order the keyset reads follow and a page never sorts its ties.
+    std::vector<OrderPart> parts = Order(int(k) + 1);
+    if (!key.duplicates) {
+      size_t own = 0;
+      while (own < parts.size() &&
+             std::any_of(key.components.begin(), key.components.end(),
+                         [&](const KeyComponent& c) { return c.field == parts[own].field; }))
+        ++own;
+      parts.resize(own);
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+      const ColumnDesc& c = shape_.columns[size_t(parts[i].field)];
       if (i) sql += ", ";
-      bool fold = key.noCase && shape_.columns[c.field].type == ColumnType::kText;
-      sql += dialect_.IndexComponent(dialect_.QuoteIdentifier(shape_.columns[c.field].name), fold);
-      sql += c.ascending ? " ASC" : " DESC";
+      sql += dialect_.IndexComponent(dialect_.QuoteIdentifier(c.name), c.type == ColumnType::kText,
+                                     parts[i].noCase, parts[i].ascending, c.nullable);
     }
     sql += ")";
     out.push_back({sql, {}});

@@ -5,7 +5,9 @@
 
 #include "platform/storage/Dialect.h"
 #include "platform/storage/KeyDecl.h"
+#include "platform/storage/KeysetBuilder.h"
 #include "platform/storage/SqlValue.h"
+#include "platform/storage/Statement.h"
 
 namespace kv {
 
@@ -24,21 +26,12 @@ struct TableShape {
 // column would otherwise give a table that cannot be created.
 void MakeColumnNamesUnique(std::vector<ColumnDesc>* columns);
 
-// A statement: SQL text with "?" placeholders and the values to bind to them, in order. User
-// data only ever travels in `binds`.
-struct Statement {
-  std::string sql;
-  std::vector<SqlValue> binds;
-};
-
 // One column of an order: field number, direction, case folding.
 struct OrderPart {
   int field = 0;
   bool ascending = true;
   bool noCase = false;
 };
-
-enum class Direction { kForward, kBackward };
 
 // Builds the SQL statements of the SQL driver. Plain text building over a Dialect: no database,
 // no state beyond the shape; every method may be called from any thread.
@@ -55,6 +48,9 @@ class SqlBuilder {
   // The complete order of `key` (0: the table's own order): the key's components followed by
   // the identity fields not already among them, so that the order is total.
   std::vector<OrderPart> Order(int key) const;
+  // The same order as the keyset builder's terms: the columns (folded for a case-insensitive
+  // key's text components, whose bound values are the columns' own values).
+  std::vector<OrderTerm> Terms(int key) const;
 
   // SELECT of every column (decimals as exact text) in `key`'s order read in `direction`.
   // `bound` holds the values of the first bound.size() parts of the order; when not empty
@@ -91,6 +87,8 @@ class SqlBuilder {
 
   Statement CreateTable() const;
   // CREATE [UNIQUE] INDEX for every key except the primary one (which CreateTable declares).
+  // Text components are in byte order, NULL placed for columns that may hold it, and a key
+  // that allows duplicates is completed by the identity fields (its whole keyset order).
   std::vector<Statement> CreateIndexes() const;
   // The index name of key `key`.
   std::string IndexName(int key) const;
@@ -100,14 +98,7 @@ class SqlBuilder {
 
  private:
   std::string ColumnExpr(int field, bool noCase) const;
-  // ColumnExpr as used in orderings and range comparisons: text in byte order.
-  std::string OrderExpr(int field, bool noCase) const;
-  std::string Placeholder(int field, bool noCase) const;
-  // Placeholder for comparing the column with a value read from it: a decimal is cast to its
-  // own digits, because a stored value may be wider than the field's type.
-  std::string StoredPlaceholder(int field, const SqlValue& value) const;
-  void AppendNullSafe(std::string* sql, std::vector<SqlValue>* binds, int field,
-                      const SqlValue& v) const;
+  void AppendNullSafe(Statement* st, int field, const SqlValue& v) const;
   void AppendIdentityWhere(Statement* st, const std::vector<SqlValue>& old, bool all) const;
 
   const TableShape& shape_;

@@ -22,6 +22,9 @@ struct ColumnDesc {
   int size = 0;       // kText: bytes of the field
   int precision = 0;  // kDecimal: total digits
   int scale = 0;      // kDecimal: digits after the point
+  // False when the column cannot hold NULL (declared NOT NULL; learnt from the database when a
+  // table is opened). Orders and keyset conditions need no NULL handling for such columns.
+  bool nullable = true;
 };
 
 // A value travelling between a record field and a statement. Decimals travel as their exact

@@ -1,11 +1,13 @@
 #include "platform/storage/View.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/expr/OrderText.h"
 #include "platform/storage/FieldTableLayout.h"
 #include "platform/storage/LastError.h"
 #include "platform/storage/RecordPosition.h"
+#include "platform/storage/SqlTranslator.h"
 
 namespace kv {
 
@@ -25,22 +27,15 @@ ValueType TypeOf(const ColumnDesc& c) {
   return ValueType::kString;
 }
 
-SqlValue FromParam(const SqlParam& p) {
-  switch (p.kind) {
-    case SqlParamKind::kInteger:
-      return SqlValue::Integer(std::stoll(p.text));
-    case SqlParamKind::kDecimal:
-      return SqlValue::Decimal(p.text);
-    case SqlParamKind::kText:
-      break;
-  }
-  return SqlValue::Text(p.text);
-}
-
-std::vector<SqlValue> FromParams(const SqlParams& params) {
-  std::vector<SqlValue> out;
-  for (const SqlParam& p : params) out.push_back(FromParam(p));
-  return out;
+// The bound column a term reads, directly or folded (UPPER/LOWER of it): such a term may hold
+// NULL only when the column may.
+const ExprNode* ColumnOf(const ExprNode& n) {
+  if (n.kind == ExprNodeKind::kName) return &n;
+  if (n.kind == ExprNodeKind::kCall && n.args.size() == 1 &&
+      (n.function == ExprFunction::kUpper || n.function == ExprFunction::kLower) &&
+      n.args[0]->kind == ExprNodeKind::kName)
+    return n.args[0].get();
+  return nullptr;
 }
 
 bool IsTextExpression(const ExprNode& n) {
@@ -161,48 +156,68 @@ ErrorCode View::PrepareOrder(const std::string& text) {
   ExprError err;
   if (!ParseOrderText(text, &parts, &err))
     return Fail(kDriverError, "order \"" + text + "\": " + err.message);
-  std::vector<ViewOrderPart> order;
+  std::vector<OrderTerm> order;
   std::vector<Expression> exprs;
-  const SqlFunctionDialect& fd = dialect_->Functions();
   for (OrderComponent& c : parts) {
-    SqlText sql;
-    if (!c.expression.ToSqlValue(fd, names_, &sql, &err))
+    Statement sql;
+    if (!SqlTranslator::Value(c.expression, *dialect_, names_, &sql, &err))
       return Fail(kDriverError, "order \"" + text + "\": " + err.message);
-    ViewOrderPart p;
-    p.sql = sql.sql;
-    p.params = FromParams(sql.params);
-    p.ascending = c.ascending;
+    OrderTerm p;
     const ExprNode& root = *c.expression.Root();
-    const Binding* b = root.kind == ExprNodeKind::kName ? names_.Find(root.text) : nullptr;
+    // The keyset builder writes its collation right after a term: anything but a plain column
+    // goes in parentheses.
+    p.sql = root.kind == ExprNodeKind::kName ? sql.sql : "(" + sql.sql + ")";
+    p.params = std::move(sql.binds);
+    p.ascending = c.ascending;
+    const ExprNode* name = ColumnOf(root);
+    const Binding* b = name ? names_.Find(name->text) : nullptr;
     bool primaryColumn = false;
-    if (b) {
-      for (int i = 0; i < FileCount(); ++i)
-        for (const ColumnDesc& col : File(i).ViewShape()->columns)
-          if (col.label == b->name) {
+    bool found = false;
+    for (int i = 0; b && i < FileCount(); ++i)
+      for (const ColumnDesc& col : File(i).ViewShape()->columns)
+        if (col.label == b->name) {
+          found = true;
+          primaryColumn = i == 0;
+          if (&root == name) {
             p.column = col;
-            primaryColumn = i == 0;
+          } else {
+            p.column.type = ColumnType::kText;
+            p.column.nullable = col.nullable;
           }
-    } else {
-      p.column.type = IsTextExpression(root) ? ColumnType::kText : ColumnType::kReal;
-    }
+        }
+    if (!found) p.column.type = IsTextExpression(root) ? ColumnType::kText : ColumnType::kReal;
     // A joined file without a related record gives nulls, which neither order alike on every
     // database nor compare in a keyset condition: they count as the cleared record's blank or
     // zero. Plain columns of the primary file stay bare, so the database's indexes serve them.
-    if (!primaryColumn)
+    if (!primaryColumn) {
       p.sql = "COALESCE(" + p.sql + (p.column.type == ColumnType::kText ? ", '')" : ", 0)");
+      p.column.nullable = false;
+    }
+    p.isColumn = primaryColumn && &root == name;
     order.push_back(std::move(p));
     exprs.push_back(std::move(c.expression));
   }
-  // The primary's identity fields complete the order, so that every row has its own place.
-  for (int f : identity_) {
+  // The primary's identity fields complete the order, so that every row has its own place. When
+  // the order is a key of the primary file, read either way, they run as in that key's order
+  // (which its index ends with), so that the index serves the whole order.
+  bool reversed = false;
+  const std::vector<OrderPart> keyOrder =
+      SqlBuilder(*File(0).ViewShape(), *dialect_).Order(MatchingKey(order, &reversed));
+  for (size_t i = 0; i < identity_.size(); ++i) {
+    const int f = identity_[i];
+    bool ascending = true;
+    for (const OrderPart& k : keyOrder)
+      if (k.field == f) ascending = k.ascending != reversed;
     std::string col = query_->Column(0, f);
-    bool already = std::any_of(order.begin(), order.end(), [&](const ViewOrderPart& p) {
+    bool already = std::any_of(order.begin(), order.end(), [&](const OrderTerm& p) {
       return p.sql == col && p.params.empty();
     });
     if (already) continue;
-    ViewOrderPart p;
+    OrderTerm p;
     p.sql = col;
+    p.ascending = ascending;
     p.column = File(0).ViewShape()->columns[size_t(f)];
+    p.isColumn = true;
     order.push_back(std::move(p));
   }
   order_ = std::move(order);
@@ -210,9 +225,32 @@ ErrorCode View::PrepareOrder(const std::string& text) {
   return kNoError;
 }
 
+int View::MatchingKey(const std::vector<OrderTerm>& order, bool* reversed) const {
+  const TableShape& shape = *File(0).ViewShape();
+  for (size_t k = 0; k < shape.keys.size(); ++k) {
+    const KeyDecl& key = shape.keys[k];
+    if (key.components.size() != order.size() || order.empty()) continue;
+    std::optional<bool> flipped;
+    bool matches = true;
+    for (size_t i = 0; i < order.size() && matches; ++i) {
+      const KeyComponent& c = key.components[i];
+      std::string col = query_->Column(0, c.field);
+      if (key.noCase && shape.columns[size_t(c.field)].type == ColumnType::kText)
+        col = std::string("(").append(dialect_->Upper(col)).append(")");
+      const bool flip = order[i].ascending != c.ascending;
+      matches = order[i].sql == col && order[i].params.empty() && flipped.value_or(flip) == flip;
+      flipped = flip;
+    }
+    if (matches) {
+      *reversed = *flipped;
+      return int(k) + 1;
+    }
+  }
+  return 0;
+}
+
 ErrorCode View::PrepareFilter(const std::string& text) {
-  filterSql_.clear();
-  filterParams_.clear();
+  filter_ = Statement();
   localFilter_ = false;
   localExpr_ = Expression();
   if (text.find_first_not_of(' ') == std::string::npos) return kNoError;
@@ -220,10 +258,9 @@ ErrorCode View::PrepareFilter(const std::string& text) {
   ExprError err;
   if (!e.Parse(text, &err) || !e.CheckNames(names_, &err))
     return Fail(kDriverError, "filter \"" + text + "\": " + err.message);
-  SqlText sql;
-  if (e.ToSqlCondition(dialect_->Functions(), names_, &sql, &err)) {
-    filterSql_ = sql.sql;
-    filterParams_ = FromParams(sql.params);
+  Statement sql;
+  if (SqlTranslator::Condition(e, *dialect_, names_, &sql, &err)) {
+    filter_ = std::move(sql);
   } else if (err.code == ExprErrorCode::kNotTranslatable) {
     localFilter_ = true;
   } else {

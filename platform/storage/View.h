@@ -146,10 +146,12 @@ class View {
   ErrorCode Prepare();
   ErrorCode PrepareOrder(const std::string& text);
   ErrorCode PrepareFilter(const std::string& text);
+  // The key of the primary file that `order` is (0: none); `reversed` when read the other way.
+  int MatchingKey(const std::vector<OrderTerm>& order, bool* reversed) const;
   void BindNames();
   ErrorCode Read(bool forward);
-  ErrorCode Fetch(bool forward, const ViewBound& bound, std::vector<HeldRow>* rows);
-  ViewBound BoundFor(bool forward) const;
+  ErrorCode Fetch(bool forward, const KeysetBound& bound, std::vector<HeldRow>* rows);
+  KeysetBound BoundFor(bool forward) const;
   void Drop();
   void Trim(bool forward);
   void Load(const std::vector<SqlValue>& row);
@@ -167,10 +169,9 @@ class View {
   Bindings names_;
   std::string orderText_;
   std::string filterText_;
-  std::vector<ViewOrderPart> order_;
+  std::vector<OrderTerm> order_;
   std::vector<Expression> orderExprs_;  // the order text's components (before the identity)
-  std::string filterSql_;
-  std::vector<SqlValue> filterParams_;
+  Statement filter_;                    // the filter's SQL; empty when none or when it runs locally
   Expression localExpr_;
   bool localFilter_ = false;
   std::vector<int> identity_;  // identity fields of the primary file

@@ -19,15 +19,15 @@ int ViewQuery::FirstColumn(int file) const {
   return n;
 }
 
-std::vector<ColumnDesc> ViewQuery::ResultColumns(const std::vector<ViewOrderPart>& order) const {
+std::vector<ColumnDesc> ViewQuery::ResultColumns(const std::vector<OrderTerm>& order) const {
   std::vector<ColumnDesc> cols;
   for (const ViewFileShape& f : files_)
     cols.insert(cols.end(), f.shape->columns.begin(), f.shape->columns.end());
-  for (const ViewOrderPart& p : order) cols.push_back(p.column);
+  for (const OrderTerm& p : order) cols.push_back(p.column);
   return cols;
 }
 
-void ViewQuery::AppendSelect(Statement* st, const std::vector<ViewOrderPart>& order) const {
+void ViewQuery::AppendSelect(Statement* st, const std::vector<OrderTerm>& order) const {
   bool first = true;
   for (size_t i = 0; i < files_.size(); ++i) {
     const std::vector<ColumnDesc>& cols = files_[i].shape->columns;
@@ -38,7 +38,7 @@ void ViewQuery::AppendSelect(Statement* st, const std::vector<ViewOrderPart>& or
       st->sql += cols[c].type == ColumnType::kDecimal ? dialect_.DecimalSelect(q) : q;
     }
   }
-  for (const ViewOrderPart& p : order) {
+  for (const OrderTerm& p : order) {
     st->sql += ", ";
     std::string e = "(" + p.sql + ")";
     st->sql += p.column.type == ColumnType::kDecimal ? dialect_.DecimalSelect(e) : e;
@@ -62,83 +62,34 @@ void ViewQuery::AppendFrom(Statement* st) const {
   }
 }
 
-void ViewQuery::AppendOrderExpr(Statement* st, const ViewOrderPart& part) const {
-  std::string e = "(" + part.sql + ")";
-  st->sql += part.column.type == ColumnType::kText ? dialect_.ByteOrder(e) : e;
-  st->binds.insert(st->binds.end(), part.params.begin(), part.params.end());
-}
-
-void ViewQuery::AppendValue(Statement* st, const ViewOrderPart& part, const SqlValue& v) const {
-  // Decimals travel as text; the cast makes every database compare them as numbers.
-  if (part.column.type == ColumnType::kDecimal && part.column.precision > 0)
-    st->sql += "CAST(? AS " + dialect_.TypeName(part.column) + ")";
-  else
-    st->sql += "?";
-  st->binds.push_back(v);
-}
-
-void ViewQuery::AppendKeyset(Statement* st, const std::vector<ViewOrderPart>& order, bool forward,
-                             const ViewBound& bound) const {
-  const size_t m = std::min(bound.values.size(), order.size());
-  if (m == 0) return;
-  // (p1 > v1) OR (p1 = v1 AND p2 > v2) OR ... [OR (p1 = v1 AND ... AND pm = vm)]
-  st->sql += "(";
-  for (size_t i = 0; i < m; ++i) {
-    if (i) st->sql += " OR ";
-    st->sql += "(";
-    for (size_t j = 0; j < i; ++j) {
-      AppendOrderExpr(st, order[j]);
-      st->sql += " = ";
-      AppendValue(st, order[j], bound.values[j]);
-      st->sql += " AND ";
-    }
-    AppendOrderExpr(st, order[i]);
-    st->sql += order[i].ascending == forward ? " > " : " < ";
-    AppendValue(st, order[i], bound.values[i]);
-    st->sql += ")";
-  }
-  if (bound.inclusive) {
-    st->sql += " OR (";
-    for (size_t j = 0; j < m; ++j) {
-      if (j) st->sql += " AND ";
-      AppendOrderExpr(st, order[j]);
-      st->sql += " = ";
-      AppendValue(st, order[j], bound.values[j]);
-    }
-    st->sql += ")";
-  }
-  st->sql += ")";
-}
-
-Statement ViewQuery::Page(const std::vector<ViewOrderPart>& order, const std::string& filterSql,
-                          const std::vector<SqlValue>& filterParams, bool forward,
-                          const ViewBound& bound, int limit) const {
+Statement ViewQuery::Page(const std::vector<OrderTerm>& order, const Statement& filter,
+                          Direction direction, const KeysetBound& bound, int limit) const {
+  KeysetBuilder keyset(dialect_, order);
   Statement st;
   st.sql = "SELECT " + dialect_.TopClause(limit);
   AppendSelect(&st, order);
   AppendFrom(&st);
-  bool haveFilter = !filterSql.empty();
-  bool haveBound = !bound.values.empty() && !order.empty();
-  if (haveFilter || haveBound) st.sql += " WHERE ";
-  if (haveFilter) {
-    st.sql += "(" + filterSql + ")";
-    st.binds.insert(st.binds.end(), filterParams.begin(), filterParams.end());
+  Statement where;
+  if (!filter.sql.empty()) {
+    where += "(";
+    where.Append(filter);
+    where += ")";
   }
-  if (haveBound) {
-    if (haveFilter) st.sql += " AND ";
-    AppendKeyset(&st, order, forward, bound);
+  Statement after;
+  if (keyset.AppendBound(&after, direction, bound)) {
+    if (!where.sql.empty()) where += " AND ";
+    where.Append(after);
   }
-  if (!order.empty()) st.sql += " ORDER BY ";
-  for (size_t i = 0; i < order.size(); ++i) {
-    if (i) st.sql += ", ";
-    AppendOrderExpr(&st, order[i]);
-    st.sql += order[i].ascending == forward ? " ASC" : " DESC";
+  if (!where.sql.empty()) {
+    st += " WHERE ";
+    st.Append(where);
   }
-  st.sql += dialect_.LimitClause(limit);
+  keyset.AppendOrderBy(&st, direction);
+  st += dialect_.LimitClause(limit);
   return st;
 }
 
-Statement ViewQuery::ByIdentity(const std::vector<ViewOrderPart>& order,
+Statement ViewQuery::ByIdentity(const std::vector<OrderTerm>& order,
                                 const std::vector<int>& identityFields,
                                 const std::vector<SqlValue>& identity) const {
   Statement st;
@@ -148,11 +99,8 @@ Statement ViewQuery::ByIdentity(const std::vector<ViewOrderPart>& order,
   st.sql += " WHERE ";
   for (size_t i = 0; i < identityFields.size() && i < identity.size(); ++i) {
     if (i) st.sql += " AND ";
-    const ColumnDesc& c = files_[0].shape->columns[size_t(identityFields[i])];
     st.sql += Column(0, identityFields[i]) + " = ";
-    ViewOrderPart part;
-    part.column = c;
-    AppendValue(&st, part, identity[i]);
+    st.AppendValue(dialect_.ColumnPlaceholder(identity[i]), identity[i]);
   }
   st.sql += dialect_.LimitClause(1);
   return st;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/storage/Dialect.h"
+#include "platform/storage/KeysetBuilder.h"
 #include "platform/storage/SqlBuilder.h"
 #include "platform/storage/SqlValue.h"
 
@@ -20,32 +21,15 @@ struct ViewFileShape {
   bool inner = false;  // true: only rows that have this related record
 };
 
-// One part of a view's complete order: an SQL value expression over the files' aliased
-// columns, its parameters, its direction, and the column that describes its values (type and
-// size; how the value is read back and bound again).
-struct ViewOrderPart {
-  std::string sql;
-  std::vector<SqlValue> params;  // bound each time the expression appears, in order
-  bool ascending = true;
-  ColumnDesc column;
-};
-
-// Where a page starts: nothing (the first rows in the direction of reading), or the values of
-// the first bound.size() order parts, the rows at those values included or not.
-struct ViewBound {
-  std::vector<SqlValue> values;
-  bool inclusive = false;
-};
-
 // Builds the statements of a view: plain text over a Dialect, no database, no state beyond
 // the shapes. The rows a view statement answers hold every column of every file (in file
 // order, each file's columns in field order; decimals as exact text), then one value per
-// order part.
+// order term.
 //
-// Pages are keyset reads: "the rows after this one in this order, at most n of them". The
-// order always ends with the primary file's identity fields, so every row has a distinct
-// place and a page can continue exactly where the last one ended, in either direction,
-// without OFFSET and without counting or reading the rows before it.
+// Pages are keyset reads (KeysetBuilder): "the rows after this one in this order, at most n of
+// them". The order always ends with the primary file's identity fields, so every row has a
+// distinct place and a page can continue exactly where the last one ended, in either
+// direction, without OFFSET and without counting or reading the rows before it.
 // Thread: any; the object is immutable after construction.
 class ViewQuery {
  public:
@@ -54,33 +38,26 @@ class ViewQuery {
   const std::vector<ViewFileShape>& Files() const { return files_; }
 
   // The columns of a result row for `order` (see above), for reading it typed.
-  std::vector<ColumnDesc> ResultColumns(const std::vector<ViewOrderPart>& order) const;
+  std::vector<ColumnDesc> ResultColumns(const std::vector<OrderTerm>& order) const;
   // Index of file `file`'s first column in a result row.
   int FirstColumn(int file) const;
 
-  // At most `limit` rows along `order` read in `forward` direction from `bound`, passing the
-  // condition `filter` (SQL text with its parameters; empty: every row).
-  Statement Page(const std::vector<ViewOrderPart>& order, const std::string& filterSql,
-                 const std::vector<SqlValue>& filterParams, bool forward, const ViewBound& bound,
-                 int limit) const;
+  // At most `limit` rows along `order` read in `direction` from `bound`, passing the condition
+  // `filter` (empty text: every row).
+  Statement Page(const std::vector<OrderTerm>& order, const Statement& filter, Direction direction,
+                 const KeysetBound& bound, int limit) const;
 
   // The one row whose primary identity fields (`identityFields`, field numbers of file 0)
   // equal `identity`; filters do not apply.
-  Statement ByIdentity(const std::vector<ViewOrderPart>& order,
-                       const std::vector<int>& identityFields,
+  Statement ByIdentity(const std::vector<OrderTerm>& order, const std::vector<int>& identityFields,
                        const std::vector<SqlValue>& identity) const;
 
   // The SQL of column `field` of file `file` ("t0"."CODE").
   std::string Column(int file, int field) const;
 
  private:
-  void AppendSelect(Statement* st, const std::vector<ViewOrderPart>& order) const;
+  void AppendSelect(Statement* st, const std::vector<OrderTerm>& order) const;
   void AppendFrom(Statement* st) const;
-  // Appends the expression of `part` as it is ordered and compared (text in byte order).
-  void AppendOrderExpr(Statement* st, const ViewOrderPart& part) const;
-  void AppendValue(Statement* st, const ViewOrderPart& part, const SqlValue& value) const;
-  void AppendKeyset(Statement* st, const std::vector<ViewOrderPart>& order, bool forward,
-                    const ViewBound& bound) const;
 
   const Dialect& dialect_;
   std::vector<ViewFileShape> files_;

@@ -105,13 +105,14 @@ void View::Drop() {
   pos_ = -1;
 }
 
-ViewBound View::BoundFor(bool forward) const {
+KeysetBound View::BoundFor(bool forward) const {
   if (rows_.empty()) return {anchor_, forward ? anchorNextInclusive_ : anchorPrevInclusive_};
   return {OrderValues(forward ? rows_.back().values : rows_.front().values), false};
 }
 
-ErrorCode View::Fetch(bool forward, const ViewBound& bound, std::vector<HeldRow>* rows) {
-  Statement st = query_->Page(order_, filterSql_, filterParams_, forward, bound, ChunkRows());
+ErrorCode View::Fetch(bool forward, const KeysetBound& bound, std::vector<HeldRow>* rows) {
+  Statement st = query_->Page(order_, filter_, forward ? Direction::kForward : Direction::kBackward,
+                              bound, ChunkRows());
   std::vector<std::vector<SqlValue>> raw;
   ++statements_;
   StorageError e = File(0).ViewSelect(st, query_->ResultColumns(order_), &raw);

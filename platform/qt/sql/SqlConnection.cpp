@@ -189,7 +189,7 @@ void SetStatementObserverForTests(StatementObserver observer) {
 
 StorageError SqlConnection::Exec(const Statement& st, const std::vector<ColumnDesc>* columns,
                                  std::vector<std::vector<SqlValue>>* rows, int* affected) {
-  if (const StatementObserver& watch = Observer()) watch(st.sql);
+  if (const StatementObserver& watch = Observer()) watch(st);
   QSqlQuery q(db_);
   q.setForwardOnly(true);
   q.setNumericalPrecisionPolicy(QSql::HighPrecision);

@@ -11,7 +11,7 @@
 
 #include "platform/storage/Dialect.h"
 #include "platform/storage/ErrorCode.h"
-#include "platform/storage/SqlBuilder.h"
+#include "platform/storage/Statement.h"
 
 namespace kv {
 
@@ -92,11 +92,11 @@ class SqlConnection {
 // runs. On failure returns null and sets `error`. Thread: any (returns the caller's own).
 std::shared_ptr<SqlConnection> ConnectionFor(const std::string& owner, StorageError* error);
 
-// Tests watch the statements that reach a database: the observer set here is called with the
-// SQL text of every statement any connection executes, before it runs. Empty: none. Not for
+// Tests watch the statements that reach a database: the observer set here is called with every
+// statement (text and values) any connection executes, before it runs. Empty: none. Not for
 // program code. Thread: set while no other thread executes statements; the observer runs on
 // the executing thread.
-using StatementObserver = std::function<void(const std::string& sql)>;
+using StatementObserver = std::function<void(const Statement& statement)>;
 void SetStatementObserverForTests(StatementObserver observer);
 
 // Drops the calling thread's cached connections (tables that hold one keep it until closed).

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/storage/RecordPosition.h"
+#include "platform/values/Utf8Text.h"
 
 namespace kv {
 SqlTable::SqlTable(const TableDecl& decl) : Table(decl) {
@@ -110,10 +111,23 @@ StorageError SqlTable::DoOpen(int mode) {
         return StorageError::Of(kAccessDenied, "", "the user may not change " + shape_.name);
     }
   }
+  LearnNullability(*c);
   if (Decl().Threaded()) conn_ = c;
   cursor_ = Cursor{};
   haveRow_ = false;
   return {};
+}
+
+void SqlTable::LearnNullability(SqlConnection& c) {
+  std::vector<ColumnDesc> cols{ColumnDesc{"name", "", ColumnType::kText, 128}};
+  std::vector<std::vector<SqlValue>> rows;
+  // Without an answer every column counts as nullable: orders then stay right, only slower.
+  if (!c.Exec(c.SqlDialect().NotNullColumns(shape_.name), &cols, &rows).ok()) rows.clear();
+  for (ColumnDesc& col : shape_.columns) {
+    col.nullable = true;
+    for (const std::vector<SqlValue>& r : rows)
+      if (!r.empty() && EqualNoCase(r[0].text, col.name)) col.nullable = false;
+  }
 }
 
 StorageError SqlTable::DoCreate() {
@@ -126,6 +140,9 @@ StorageError SqlTable::DoCreate() {
   if (e.code != kNoFileError) return e;
   e = c->Exec(b.CreateTable());
   if (!e.ok()) return e;
+  // The table declares its key fields NOT NULL; the indexes are built for that.
+  for (const KeyDecl& k : shape_.keys)
+    for (const KeyComponent& kc : k.components) shape_.columns[size_t(kc.field)].nullable = false;
   for (const Statement& st : b.CreateIndexes()) {
     e = c->Exec(st);
     if (!e.ok()) return e;

@@ -70,6 +70,8 @@ class SqlTable final : public Table {
 
   // The connection for the calling thread; null with `error` set when there is none.
   std::shared_ptr<SqlConnection> Conn(StorageError* error);
+  // Marks the columns the database declares NOT NULL (the others may hold NULL).
+  void LearnNullability(SqlConnection& c);
   std::vector<SqlValue> RowFromBuffer() const;
   void LoadRow(const std::vector<SqlValue>& row);
   std::vector<SqlValue> OrderValues(int key, const std::vector<SqlValue>& row) const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/expr/Expression.h"
+#include "platform/storage/SqlTranslator.h"
 
 #include <functional>
 #include <random>
@@ -235,9 +236,6 @@ TEST(ExprParser, RandomInputNeverCrashes) {
   Bindings names;
   names.Bind("a", number, "A");
   names.Bind("PRO:PCODE", code, "PCODE");
-  SqliteFunctionDialect sqlite;
-  PostgresFunctionDialect postgres;
-  SqlServerFunctionDialect sqlServer;
   const char* pieces[] = {"a",         "PRO:PCODE", "'x'",  "''''", "12",   "3.5", "(",
                           ")",         ",",         "+",    "-",    "*",    "/",   "&",
                           "=",         "<>",        "~",    "<",    ">=",   "AND", "OR",
@@ -259,11 +257,10 @@ TEST(ExprParser, RandomInputNeverCrashes) {
       if (!e.Evaluate(names, &v, &err)) {
         EXPECT_FALSE(err.ok()) << text;
       }
-      for (const SqlFunctionDialect* d : {static_cast<const SqlFunctionDialect*>(&sqlite),
-                                          static_cast<const SqlFunctionDialect*>(&postgres),
-                                          static_cast<const SqlFunctionDialect*>(&sqlServer)}) {
-        SqlText out;
-        if (e.ToSqlCondition(*d, names, &out, &err)) {
+      for (DatabaseKind kind :
+           {DatabaseKind::kSqlite, DatabaseKind::kPostgres, DatabaseKind::kSqlServer}) {
+        Statement out;
+        if (SqlTranslator::Condition(e, DialectFor(kind), names, &out, &err)) {
           EXPECT_EQ(out.sql.find('\x01'), std::string::npos) << text;
         } else {
           EXPECT_FALSE(err.ok()) << text;

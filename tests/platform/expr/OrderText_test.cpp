@@ -1,4 +1,5 @@
 #include "platform/expr/OrderText.h"
+#include "platform/storage/SqlTranslator.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ TEST(OrderText, SplitsSignedComponents) {
   columns.BindColumn("PRO:PCODE", ValueType::kString, "PCODE");
   columns.BindColumn("PRO:DESCRIPTION", ValueType::kString, "DESCRIPTION");
   columns.BindColumn("PRO:PRICE", ValueType::kDecimal, "PRICE");
-  SqliteFunctionDialect sqlite;
+  const Dialect& sqlite = DialectFor(DatabaseKind::kSqlite);
   struct Case {
     const char* text;
     std::vector<std::string> components;  // "+" or "-", then the component's SQL
@@ -34,8 +35,9 @@ TEST(OrderText, SplitsSignedComponents) {
     ASSERT_TRUE(ParseOrderText(c.text, &parts, &err)) << c.text << ": " << err.Describe();
     std::vector<std::string> got;
     for (const auto& p : parts) {
-      SqlText sql;
-      ASSERT_TRUE(p.expression.ToSqlValue(sqlite, columns, &sql, &err)) << err.Describe();
+      Statement sql;
+      ASSERT_TRUE(SqlTranslator::Value(p.expression, sqlite, columns, &sql, &err))
+          << err.Describe();
       got.push_back((p.ascending ? "+" : "-") + sql.sql);
     }
     EXPECT_EQ(got, c.components) << c.text;

@@ -27,7 +27,7 @@ TEST(SqlBuilder, SqlServerStatementsUseTopBracketsAndTwoBindNullSafeEquality) {
   Statement first = b.Keyset(1, Direction::kForward, {}, false, 5);
   EXPECT_EQ(first.sql,
             "SELECT TOP (5) [PCODE], [DESCRIPTION], CAST([PRICE] AS VARCHAR(48)), [PROVIDERID] "
-            "FROM [Products] ORDER BY [PCODE] ASC");
+            "FROM [Products] ORDER BY [PCODE] COLLATE Latin1_General_100_BIN2 ASC");
   Statement upd = b.Update(
       {SqlValue::Text("A"), SqlValue::Null(), SqlValue::Decimal("1.50"), SqlValue::Integer(3)},
       {SqlValue::Text("A"), SqlValue::Null(), SqlValue::Decimal("1.00"), SqlValue::Integer(2)},
@@ -35,21 +35,26 @@ TEST(SqlBuilder, SqlServerStatementsUseTopBracketsAndTwoBindNullSafeEquality) {
   EXPECT_NE(upd.sql.find("([DESCRIPTION] = ? OR ([DESCRIPTION] IS NULL AND ? IS NULL))"),
             std::string::npos)
       << upd.sql;
-  EXPECT_NE(upd.sql.find("CAST(? AS DECIMAL(11,2))"), std::string::npos);
+  EXPECT_NE(upd.sql.find("CAST(? AS DECIMAL(38,2))"), std::string::npos) << upd.sql;
   EXPECT_EQ(Count(upd.sql, '?'), int(upd.binds.size()));
   EXPECT_EQ(upd.binds.size(), 4u + 8u) << "4 set values, every old value bound twice";
   Statement create = b.CreateTable();
   EXPECT_EQ(create.sql,
-            "CREATE TABLE [Products] ([PCODE] NVARCHAR(20) NOT NULL, [DESCRIPTION] NVARCHAR(50) "
-            "NOT NULL, [PRICE] DECIMAL(11,2), [PROVIDERID] INT, CONSTRAINT [Products_PK_Pcode] "
-            "PRIMARY KEY ([PCODE]))");
+            "CREATE TABLE [Products] ([PCODE] NVARCHAR(20) COLLATE Latin1_General_100_BIN2 NOT "
+            "NULL, [DESCRIPTION] NVARCHAR(50) COLLATE Latin1_General_100_BIN2 NOT NULL, [PRICE] "
+            "DECIMAL(11,2), [PROVIDERID] INT, CONSTRAINT [Products_PK_Pcode] PRIMARY KEY "
+            "([PCODE]))");
   std::vector<Statement> idx = b.CreateIndexes();
   ASSERT_EQ(idx.size(), 1u);
-  EXPECT_EQ(idx[0].sql, "CREATE INDEX [Products_ByDesc] ON [Products] ([DESCRIPTION] DESC)");
+  // A key allowing duplicates is completed by the primary key, as its keyset order is: in the
+  // direction of the key's last component.
+  EXPECT_EQ(idx[0].sql,
+            "CREATE INDEX [Products_ByDesc] ON [Products] ([DESCRIPTION] DESC, [PCODE] DESC)");
 }
 
-TEST(SqlBuilder, KeysetConditionsFollowDirectionAndCaseFolding) {
+TEST(SqlBuilder, KeysetReadsFollowTheKeyCompletedByTheIdentity) {
   TableShape shape = Products();
+  for (ColumnDesc& c : shape.columns) c.nullable = false;
   struct Case {
     DatabaseKind kind;
     int key;
@@ -59,20 +64,21 @@ TEST(SqlBuilder, KeysetConditionsFollowDirectionAndCaseFolding) {
     std::string tail;
   };
   const Case cases[] = {
-      {DatabaseKind::kSqlite, 1, Direction::kForward, false, "WHERE (\"PCODE\" > ?)",
+      {DatabaseKind::kSqlite, 1, Direction::kForward, false, " WHERE \"PCODE\" > ?",
        "ORDER BY \"PCODE\" ASC LIMIT 3"},
-      {DatabaseKind::kSqlite, 1, Direction::kBackward, true,
-       "WHERE (\"PCODE\" < ?) OR (\"PCODE\" = ?)", "ORDER BY \"PCODE\" DESC LIMIT 3"},
-      // Descending, case-insensitive key with the primary key as tie-breaker.
-      // PostgreSQL orders text in byte order whatever the database's collation.
+      {DatabaseKind::kSqlite, 1, Direction::kBackward, true, " WHERE \"PCODE\" <= ?",
+       "ORDER BY \"PCODE\" DESC LIMIT 3"},
+      // Descending, case-insensitive key with the primary key as tie-breaker (running the
+      // key's way): the values bound are the columns' own, folded like the term.
       {DatabaseKind::kPostgres, 2, Direction::kForward, false,
-       "WHERE (UPPER(\"DESCRIPTION\") COLLATE \"C\" < UPPER(?)) OR (UPPER(\"DESCRIPTION\") = "
-       "UPPER(?) AND \"PCODE\" COLLATE \"C\" > ?)",
-       "ORDER BY UPPER(\"DESCRIPTION\") COLLATE \"C\" DESC, \"PCODE\" COLLATE \"C\" ASC LIMIT 3"},
+       " WHERE (UPPER(\"DESCRIPTION\") COLLATE \"C\", \"PCODE\" COLLATE \"C\") < (UPPER(?), ?)",
+       "ORDER BY UPPER(\"DESCRIPTION\") COLLATE \"C\" DESC, \"PCODE\" COLLATE \"C\" DESC LIMIT 3"},
       {DatabaseKind::kSqlServer, 2, Direction::kBackward, false,
-       "WHERE (UPPER([DESCRIPTION]) > UPPER(?)) OR (UPPER([DESCRIPTION]) = UPPER(?) AND "
-       "[PCODE] < ?)",
-       "ORDER BY UPPER([DESCRIPTION]) ASC, [PCODE] DESC"},
+       " WHERE (UPPER([DESCRIPTION]) COLLATE Latin1_General_100_BIN2 >= UPPER(?) AND "
+       "(UPPER([DESCRIPTION]) COLLATE Latin1_General_100_BIN2 > UPPER(?) OR [PCODE] COLLATE "
+       "Latin1_General_100_BIN2 > ?))",
+       "ORDER BY UPPER([DESCRIPTION]) COLLATE Latin1_General_100_BIN2 ASC, [PCODE] COLLATE "
+       "Latin1_General_100_BIN2 ASC"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);
@@ -116,8 +122,8 @@ TEST(SqlBuilder, TableWithoutKeysOrdersAndIdentifiesByEveryColumn) {
       {SqlValue::Text("a"), SqlValue::Null(), SqlValue::Decimal("0"), SqlValue::Integer(0)}, false);
   EXPECT_EQ(del.sql,
             "DELETE FROM \"Products\" WHERE \"PCODE\" IS ? AND \"DESCRIPTION\" IS ? AND \"PRICE\" "
-            "IS CAST(? AS DECIMAL(1,0)) AND \"PROVIDERID\" IS ?")
-      << "a stored decimal is compared in its own digits: it may be wider than the field";
+            "IS CAST(? AS NUMERIC) AND \"PROVIDERID\" IS ?")
+      << "a stored decimal is compared as an unbounded number: it may be wider than the field";
 }
 
 TEST(SqlBuilder, RepeatedExternalColumnNamesBecomeDistinct) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/expr/Expression.h"
+#include "platform/storage/SqlTranslator.h"
 #include "platform/values/FieldTable.h"
 
 namespace kv {
@@ -96,19 +97,13 @@ const char* const kFilters[] = {
     "FORMAT(PRO:PCODE, @s2) = 'AB'",
 };
 
-struct Server {
-  std::string name;
-  std::unique_ptr<SqlFunctionDialect> dialect;
-  QString connection;
-};
-
 class ExprServerTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     const std::string kind = GetParam();
     connection_ = QString::fromStdString("expr_" + kind);
     if (kind == "sqlite") {
-      dialect_ = std::make_unique<SqliteFunctionDialect>();
+      dialect_ = &DialectFor(DatabaseKind::kSqlite);
       auto db = QSqlDatabase::addDatabase("QSQLITE", connection_);
       db.setDatabaseName(":memory:");
       ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
@@ -120,7 +115,7 @@ class ExprServerTest : public ::testing::TestWithParam<std::string> {
         if (required && std::string(required) == "1") FAIL() << "PGHOST/PGDATABASE not set";
         GTEST_SKIP() << "PGHOST/PGDATABASE not set";
       }
-      dialect_ = std::make_unique<PostgresFunctionDialect>();
+      dialect_ = &DialectFor(DatabaseKind::kPostgres);
       auto db = QSqlDatabase::addDatabase("QPSQL", connection_);
       db.setHostName(host);
       db.setDatabaseName(dbname);
@@ -189,13 +184,13 @@ class ExprServerTest : public ::testing::TestWithParam<std::string> {
     return out;
   }
 
-  std::set<std::string> ServerCodes(const SqlText& where) {
+  std::set<std::string> ServerCodes(const Statement& where) {
     std::set<std::string> out;
     QSqlQuery q(QSqlDatabase::database(connection_));
     q.prepare(QString::fromStdString("SELECT pcode FROM " + table_ + " WHERE " + where.sql));
-    for (const SqlParam& p : where.params) {
-      if (p.kind == SqlParamKind::kInteger)
-        q.addBindValue(QVariant::fromValue(std::stoll(p.text)));
+    for (const SqlValue& p : where.binds) {
+      if (p.kind == SqlValue::Kind::kInteger)
+        q.addBindValue(QVariant::fromValue(qlonglong(p.integer)));
       else
         q.addBindValue(QString::fromStdString(p.text));  // text, and decimals exactly as text
     }
@@ -206,7 +201,7 @@ class ExprServerTest : public ::testing::TestWithParam<std::string> {
 
   QString connection_;
   std::string table_;
-  std::unique_ptr<SqlFunctionDialect> dialect_;
+  const Dialect* dialect_ = nullptr;
   Bindings columns_;
 };
 
@@ -216,8 +211,8 @@ TEST_P(ExprServerTest, ServerSelectsWhatLocalEvaluationPasses) {
     Expression e;
     ExprError err;
     ASSERT_TRUE(e.Parse(filter, &err)) << err.Describe();
-    SqlText where;
-    ASSERT_TRUE(e.ToSqlCondition(*dialect_, columns_, &where, &err)) << err.Describe();
+    Statement where;
+    ASSERT_TRUE(SqlTranslator::Condition(e, *dialect_, columns_, &where, &err)) << err.Describe();
     EXPECT_EQ(ServerCodes(where), LocalCodes(e)) << where.sql;
   }
 }
@@ -225,8 +220,8 @@ TEST_P(ExprServerTest, ServerSelectsWhatLocalEvaluationPasses) {
 TEST_P(ExprServerTest, EmbeddedSqlRunsOnTheServer) {
   Expression e;
   ASSERT_TRUE(e.Parse("SQL(price > 10 AND pcode LIKE 'A%') OR PRO:PCODE = 'Z'"));
-  SqlText where;
-  ASSERT_TRUE(e.ToSqlCondition(*dialect_, columns_, &where));
+  Statement where;
+  ASSERT_TRUE(SqlTranslator::Condition(e, *dialect_, columns_, &where));
   EXPECT_EQ(ServerCodes(where), (std::set<std::string>{"AB-100", "Z"}));
 }
 

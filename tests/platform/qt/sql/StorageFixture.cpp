@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -135,14 +136,17 @@ std::string OwnerFor(const Backend& b, const std::string& user, const std::strin
   return "odbc-pg," + Env("PGDATABASE") + "," + u + "," + p;
 }
 
-std::string ExecDirect(const Backend& b, const std::string& sql) {
+namespace {
+
+// Runs `sql` on a connection of its own to the backend's database; rows as in QueryDirect.
+std::vector<std::string> RunDirect(const Backend& b, const std::string& sql, bool wantRows) {
   (void)WorkDir();
   ConnectionTarget target;
   StorageError error;
-  if (!ResolveOwner(OwnerFor(b), &target, &error)) return error.driverText;
+  if (!ResolveOwner(OwnerFor(b), &target, &error)) return {"error: " + error.driverText};
   static std::atomic<int> counter{0};
   QString name = QString("direct-%1").arg(counter++);
-  std::string result;
+  std::vector<std::string> result;
   {
     QSqlDatabase db = QSqlDatabase::addDatabase(QString::fromStdString(target.qtDriver), name);
     db.setDatabaseName(QString::fromStdString(target.databaseName));
@@ -151,15 +155,35 @@ std::string ExecDirect(const Backend& b, const std::string& sql) {
     if (!target.user.empty()) db.setUserName(QString::fromStdString(target.user));
     if (!target.password.empty()) db.setPassword(QString::fromStdString(target.password));
     if (!db.open()) {
-      result = db.lastError().text().toStdString();
+      result = {"error: " + db.lastError().text().toStdString()};
     } else {
       QSqlQuery q(db);
-      if (!q.exec(QString::fromStdString(sql))) result = q.lastError().text().toStdString();
+      if (!q.exec(QString::fromStdString(sql))) {
+        result = {"error: " + q.lastError().text().toStdString()};
+      } else {
+        while (wantRows && q.next()) {
+          std::string row;
+          for (int i = 0; i < q.record().count(); ++i)
+            row += (i ? "|" : "") + q.value(i).toString().toStdString();
+          result.push_back(row);
+        }
+      }
     }
     db.close();
   }
   QSqlDatabase::removeDatabase(name);
   return result;
+}
+
+}  // namespace
+
+std::string ExecDirect(const Backend& b, const std::string& sql) {
+  std::vector<std::string> r = RunDirect(b, sql, false);
+  return r.empty() ? "" : r[0].substr(7);
+}
+
+std::vector<std::string> QueryDirect(const Backend& b, const std::string& sql) {
+  return RunDirect(b, sql, true);
 }
 
 bool PrepareBackend(const Backend& b, const std::vector<std::string>& tables, std::string* why) {

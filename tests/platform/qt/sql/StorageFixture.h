@@ -54,6 +54,10 @@ std::string OwnerFor(const Backend& backend, const std::string& user = {},
 // driver's back). Returns the error text, empty on success.
 std::string ExecDirect(const Backend& backend, const std::string& sql);
 
+// Runs one query directly on the backend; each result row as its columns joined by "|". On a
+// failure the single row is "error: " and the error text.
+std::vector<std::string> QueryDirect(const Backend& backend, const std::string& sql);
+
 // True when tests must fail rather than skip without a PostgreSQL server.
 bool PostgresRequired();
 

@@ -36,7 +36,7 @@ const FieldTableLayout& ProviderLayout() {
 class StatementLog {
  public:
   StatementLog() {
-    SetStatementObserverForTests([this](const std::string& sql) { sql_.push_back(sql); });
+    SetStatementObserverForTests([this](const Statement& st) { sql_.push_back(st.sql); });
   }
   ~StatementLog() { SetStatementObserverForTests({}); }
   const std::vector<std::string>& Sql() const { return sql_; }

@@ -5,22 +5,18 @@
 #include "platform/expr/Bindings.h"
 #include "platform/expr/ExprError.h"
 #include "platform/expr/ExprNode.h"
-#include "platform/expr/SqlFunctionDialect.h"
-#include "platform/expr/SqlParam.h"
+#include "platform/expr/Expression.h"
+#include "platform/storage/Dialect.h"
+#include "platform/storage/Statement.h"
 
 namespace kv {
 
-// SQL text with its parameters, in the order of their markers in the text.
-struct SqlText {
-  std::string sql;
-  SqlParams params;
-};
-
-// Translates expression trees into SQL for a server.
+// Translates expressions of the runtime's language (platform/expr) into SQL for a server,
+// through that server's Dialect.
 //
 // What becomes what:
 // - A bound name becomes its quoted column (qualified when the binding has a qualifier).
-// - Every literal, string or number, becomes a parameter marker and a parameter: no value
+// - Every literal, string or number, becomes a parameter marker and a bound value: no value
 //   written in an expression (and so nothing a user typed into a query) is ever put into the
 //   SQL text. A literal compared with a bound column takes the column's kind (the number 5
 //   compared with a text column is bound as the text "5"); text literals compared with
@@ -30,8 +26,8 @@ struct SqlText {
 // - Operators and functions become their SQL forms through the dialect. A value used as a
 //   condition is true when non-zero (numbers) or non-blank (text); a condition used as a
 //   value gives 1 or 0. The binary "~" compares upper-cased operands. Two texts compare in
-//   byte order, case-sensitively, whatever the server's collation (SqlFunctionDialect::
-//   CompareText), so that the server passes the rows that local evaluation passes.
+//   byte order, case-sensitively, whatever the server's collation (Dialect::CompareText), so
+//   that the server passes the rows that local evaluation passes.
 // Known differences from local evaluation: a STRING variable is padded with blanks locally
 // but stored clipped on the server, so "&" after a bound text gives different texts (CLIP
 // the name first); a text column compared with a number compares as text on the server
@@ -44,17 +40,25 @@ struct SqlText {
 // Thread: any; the translator keeps no state between calls.
 class SqlTranslator {
  public:
-  // `root` as a condition (the text of a WHERE clause). Returns true and fills `out`, or
-  // false with `error` filled and `out` unchanged.
-  [[nodiscard]] static bool TranslateCondition(const ExprNode& root,
-                                               const SqlFunctionDialect& dialect,
-                                               const Bindings& bindings, SqlText* out,
-                                               ExprError* error);
+  // `root` as a condition (the text of a WHERE clause). Returns true and fills `out` (its
+  // values in the order of their markers), or false with `error` filled (when given) and
+  // `out` unchanged.
+  [[nodiscard]] static bool TranslateCondition(const ExprNode& root, const Dialect& dialect,
+                                               const Bindings& bindings, Statement* out,
+                                               ExprError* error = nullptr);
 
   // `root` as a value (for a select list or an order clause); same results as above.
-  [[nodiscard]] static bool TranslateValue(const ExprNode& root, const SqlFunctionDialect& dialect,
-                                           const Bindings& bindings, SqlText* out,
-                                           ExprError* error);
+  [[nodiscard]] static bool TranslateValue(const ExprNode& root, const Dialect& dialect,
+                                           const Bindings& bindings, Statement* out,
+                                           ExprError* error = nullptr);
+
+  // The same for a parsed expression; an empty one fails with kSyntax.
+  [[nodiscard]] static bool Condition(const Expression& e, const Dialect& dialect,
+                                      const Bindings& bindings, Statement* out,
+                                      ExprError* error = nullptr);
+  [[nodiscard]] static bool Value(const Expression& e, const Dialect& dialect,
+                                  const Bindings& bindings, Statement* out,
+                                  ExprError* error = nullptr);
 };
 
 }  // namespace kv

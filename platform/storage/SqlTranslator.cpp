@@ -1,4 +1,4 @@
-#include "platform/expr/SqlTranslator.h"
+#include "platform/storage/SqlTranslator.h"
 
 #include <optional>
 #include <utility>
@@ -45,7 +45,7 @@ bool IsNumericText(std::string_view s) {
 
 // A numeric text as a parameter: whole numbers of up to 9 digits as integers (they fit every
 // server's integer type), everything else as an exact decimal written plainly.
-SqlParam NumberParam(std::string_view s) {
+SqlValue NumberParam(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   std::string sign;
@@ -62,13 +62,13 @@ SqlParam NumberParam(std::string_view s) {
   while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
   std::string digits = whole.empty() ? "0" : std::string(whole);
   if (digits == "0" && fraction.empty()) sign.clear();
-  if (fraction.empty() && digits.size() <= 9) return {SqlParamKind::kInteger, sign + digits};
+  if (fraction.empty() && digits.size() <= 9) return SqlValue::Integer(std::stoll(sign + digits));
   std::string text = sign + digits;
   if (!fraction.empty()) {
     text += '.';
     text += fraction;
   }
-  return {SqlParamKind::kDecimal, text};
+  return SqlValue::Decimal(text);
 }
 
 // "(" text tail ")"; built by appending (GCC 12 warns falsely on chains of operator+).
@@ -87,8 +87,7 @@ std::string ClipRightCopy(std::string s) {
 
 class Translator {
  public:
-  Translator(const SqlFunctionDialect& d, const Bindings& b, ExprError* e)
-      : d_(d), b_(b), error_(e) {}
+  Translator(const Dialect& d, const Bindings& b, ExprError* e) : d_(d), b_(b), error_(e) {}
 
   bool Ok() const { return ok_; }
 
@@ -123,10 +122,10 @@ class Translator {
         std::string value = hint.clip ? ClipRightCopy(n.text) : n.text;
         if (hint.as == Hint::As::kNumber && IsNumericText(value))
           return Param(NumberParam(value), SqlType::kNumber);
-        return Param({SqlParamKind::kText, std::move(value)}, SqlType::kText);
+        return Param(SqlValue::Text(std::move(value)), SqlType::kText);
       }
       case ExprNodeKind::kNumber:
-        if (hint.as == Hint::As::kText) return Param({SqlParamKind::kText, n.text}, SqlType::kText);
+        if (hint.as == Hint::As::kText) return Param(SqlValue::Text(n.text), SqlType::kText);
         return Param(NumberParam(n.text), SqlType::kNumber);
       case ExprNodeKind::kSql:
         if (n.text.find(kMarkOpen) != std::string::npos ||
@@ -156,7 +155,7 @@ class Translator {
     return {};
   }
 
-  Sql Param(SqlParam p, SqlType type) {
+  Sql Param(SqlValue p, SqlType type) {
     params_.push_back(std::move(p));
     std::string marker(1, kMarkOpen);
     marker += std::to_string(params_.size() - 1);
@@ -252,7 +251,9 @@ class Translator {
   }
 
   static bool IsLiteralOne(const ExprNode& n) {
-    return n.kind == ExprNodeKind::kNumber && NumberParam(n.text).text == "1";
+    if (n.kind != ExprNodeKind::kNumber) return false;
+    const SqlValue v = NumberParam(n.text);
+    return v.kind == SqlValue::Kind::kInteger && v.integer == 1;
   }
 
   Sql Call(const ExprNode& n, Hint hint) {
@@ -322,9 +323,9 @@ class Translator {
 
  public:
   // Replaces the markers by the dialect's placeholders, numbering the parameters in text order.
-  void Finish(const std::string& text, SqlText* out) {
+  void Finish(const std::string& text, Statement* out) {
     out->sql.clear();
-    out->params.clear();
+    out->binds.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
       if (text[i] != kMarkOpen) {
         out->sql.push_back(text[i]);
@@ -332,22 +333,21 @@ class Translator {
       }
       std::size_t close = text.find(kMarkClose, i);
       std::size_t index = std::stoul(text.substr(i + 1, close - i - 1));
-      out->params.push_back(params_[index]);
-      out->sql += d_.Placeholder(static_cast<int>(out->params.size()), params_[index].kind);
+      out->AppendValue(d_.Placeholder(params_[index]), params_[index]);
       i = close;
     }
   }
 
  private:
-  const SqlFunctionDialect& d_;
+  const Dialect& d_;
   const Bindings& b_;
   ExprError* error_;
   bool ok_ = true;
-  std::vector<SqlParam> params_;
+  std::vector<SqlValue> params_;
 };
 
-bool Run(const ExprNode& root, const SqlFunctionDialect& dialect, const Bindings& bindings,
-         SqlText* out, ExprError* error, bool condition) {
+bool Run(const ExprNode& root, const Dialect& dialect, const Bindings& bindings, Statement* out,
+         ExprError* error, bool condition) {
   ExprError local;
   ExprError* err = error ? error : &local;
   *err = {};
@@ -360,14 +360,34 @@ bool Run(const ExprNode& root, const SqlFunctionDialect& dialect, const Bindings
 
 }  // namespace
 
-bool SqlTranslator::TranslateCondition(const ExprNode& root, const SqlFunctionDialect& dialect,
-                                       const Bindings& bindings, SqlText* out, ExprError* error) {
+bool SqlTranslator::TranslateCondition(const ExprNode& root, const Dialect& dialect,
+                                       const Bindings& bindings, Statement* out, ExprError* error) {
   return Run(root, dialect, bindings, out, error, true);
 }
 
-bool SqlTranslator::TranslateValue(const ExprNode& root, const SqlFunctionDialect& dialect,
-                                   const Bindings& bindings, SqlText* out, ExprError* error) {
+bool SqlTranslator::TranslateValue(const ExprNode& root, const Dialect& dialect,
+                                   const Bindings& bindings, Statement* out, ExprError* error) {
   return Run(root, dialect, bindings, out, error, false);
+}
+
+namespace {
+
+bool Parsed(const Expression& e, ExprError* error) {
+  if (e.Root()) return true;
+  if (error) *error = {ExprErrorCode::kSyntax, 0, "no expression"};
+  return false;
+}
+
+}  // namespace
+
+bool SqlTranslator::Condition(const Expression& e, const Dialect& dialect, const Bindings& bindings,
+                              Statement* out, ExprError* error) {
+  return Parsed(e, error) && TranslateCondition(*e.Root(), dialect, bindings, out, error);
+}
+
+bool SqlTranslator::Value(const Expression& e, const Dialect& dialect, const Bindings& bindings,
+                          Statement* out, ExprError* error) {
+  return Parsed(e, error) && TranslateValue(*e.Root(), dialect, bindings, out, error);
 }
 
 }  // namespace kv
