@@ -135,7 +135,7 @@ class FileManager : public FileCallback {
   // the buffer cannot all hold exactly (text longer than its field, a number past its range or
   // places) is read and reported with "Record Retrieval Error" naming the fields; the answer is
   // Benign, and Update leaves those columns as stored unless they are changed.
-  virtual ResultLevel Fetch(int key);
+  [[nodiscard]] virtual ResultLevel Fetch(int key);
   // Slot 8. OPENED 0, LAZYOPEN on, KILLED off, no prefetch (USEMRP off, MRPSIZE 10); registers
   // the manager with the thread's ManagerRegistry under FILE's instance label.
   virtual void Init();
@@ -148,7 +148,7 @@ class FileManager : public FileCallback {
   // key). Duplicate key: "Duplicate Key Error" naming in %Message the first declared key the
   // record duplicates (its description), else the database's unique index; other failures
   // "Record Insert Error". Validation failure returns Notify without a message of its own.
-  virtual ResultLevel Insert();
+  [[nodiscard]] virtual ResultLevel Insert();
   // Slot 11. Releases everything once (closes until OPENED is 0, leaves the registry, frees
   // keys, saved images and states, releases the opener); unregisters the callback. Only when
   // INITIALIZED and not KILLED.
@@ -157,23 +157,23 @@ class FileManager : public FileCallback {
   // elsewhere is skipped when SKIPHELDRECORDS, else "Record not read"; other failures "Record
   // Retrieval Error". A record read with values the buffer cannot hold exactly is reported as
   // Fetch says and answers Benign.
-  virtual ResultLevel Next();
+  [[nodiscard]] virtual ResultLevel Next();
   // Slot 13. A logical open (see Opening); with LAZYOPEN off the first one opens physically and
   // reports its failure.
-  virtual ResultLevel Open();
+  [[nodiscard]] virtual ResultLevel Open();
   // Slot 14. Reads the previous record; as Next.
-  virtual ResultLevel Previous();
+  [[nodiscard]] virtual ResultLevel Previous();
   // Slot 15. Numbers the auto-numbered keys and adds the record (up to three attempts; then
   // "Auto Increment Error", which asks "Try Again?"). A number past the largest value of its
   // field is asked about at once and never added. Sets AUTOINCDONE. Benign when there is
   // nothing to number or it was already done.
-  virtual ResultLevel AutoNumber();
+  [[nodiscard]] virtual ResultLevel AutoNumber();
   // Slot 16. Hook run by PrimeRecord on a fresh record; the base does nothing.
   virtual void PrimeFields();
   // Slot 17. Prepares a new record: clears the buffer unless keepBuffer, PrimeFields, and with
   // an auto-numbered key adds it at once (AutoNumber). With ALIASEDFILE the work is done by the
   // aliased manager and its record and position are taken over.
-  virtual ResultLevel PrimeRecord(bool keepBuffer = false);
+  [[nodiscard]] virtual ResultLevel PrimeRecord(bool keepBuffer = false);
   // Slot 18. Puts the images saved under `id` back into the record (only when `apply`), frees
   // them and sets `id` to 0. Nothing happens when id is 0 and apply is false.
   virtual void RestoreBuffer(std::int32_t& id, bool apply = true);
@@ -186,33 +186,33 @@ class FileManager : public FileCallback {
   virtual ResultLevel ReportErrorText(MessageId id, std::string_view text);
   // Slots 23-29, the silent variants. A read with values the buffer cannot hold exactly
   // answers Benign with LASTERROR "Record Retrieval Error" (see Fetch).
-  virtual ResultLevel TryFetch(int key);  // get by the key's current values; failure Notify
-  virtual ResultLevel TryInsert();
-  virtual ResultLevel TryNext();
-  virtual ResultLevel TryOpen();
-  virtual ResultLevel TryPrevious();
-  virtual ResultLevel TryAutoNumber();
-  virtual ResultLevel TryUpdate();
+  [[nodiscard]] virtual ResultLevel TryFetch(int key);  // get by the key's current values; failure Notify
+  [[nodiscard]] virtual ResultLevel TryInsert();
+  [[nodiscard]] virtual ResultLevel TryNext();
+  [[nodiscard]] virtual ResultLevel TryOpen();
+  [[nodiscard]] virtual ResultLevel TryPrevious();
+  [[nodiscard]] virtual ResultLevel TryAutoNumber();
+  [[nodiscard]] virtual ResultLevel TryUpdate();
   // Slot 30. Writes the fields changed since the read back, with change detection on every
   // field read. Changed by another station: "Record Was Not Updated", and the other station's
   // version is read into the buffer (Notify). Other failures, a lock that another station
   // holds past the lock wait among them, "Record was not updated". Validation failure returns
   // User.
-  virtual ResultLevel Update();
+  [[nodiscard]] virtual ResultLevel Update();
   // Slot 31. Makes the file usable for `kind` (UseKind.h). Every data-access operation starts
   // with PrepareUse(UseRecord) and returns Fatal when it is not Benign. A lazy manager that is
   // logically open is opened physically here; one that is not open reports "File Usage Error".
   // Initialize on a lazy manager with no logical open opens the file (logically and
   // physically) and is always Benign.
-  virtual ResultLevel PrepareUse(UseKind kind);
+  [[nodiscard]] virtual ResultLevel PrepareUse(UseKind kind);
   // Slots 32-36. Validation: CheckField is the per-field hook (Benign in the base unless an
   // alias decides); ValidateFields stops at the first failing field and stores its number in
   // `failedField` when given; ValidateRecord checks every field.
-  virtual ResultLevel ValidateField(int fieldNo);
-  virtual ResultLevel TryValidateField(int fieldNo);
+  [[nodiscard]] virtual ResultLevel ValidateField(int fieldNo);
+  [[nodiscard]] virtual ResultLevel TryValidateField(int fieldNo);
   virtual ResultLevel CheckField(int fieldNo, bool report);
-  virtual ResultLevel ValidateFields(int first, int last, int* failedField = nullptr);
-  virtual ResultLevel ValidateRecord(int* failedField = nullptr);
+  [[nodiscard]] virtual ResultLevel ValidateFields(int first, int last, int* failedField = nullptr);
+  [[nodiscard]] virtual ResultLevel ValidateRecord(int* failedField = nullptr);
   // Slot 37. Deletes the current record, first asking "Confirm Delete" when `ask` (any answer
   // but Yes returns Cancel). A failed delete sets "Record was not deleted" and returns Notify
   // without showing it (the caller reports).
@@ -267,7 +267,7 @@ class FileManager : public FileCallback {
   std::string GetPosition();
   // Re-reads the record at `position`; Benign, or Notify when it cannot be read. Values the
   // buffer cannot hold exactly are reported as Fetch says.
-  ResultLevel Reget(std::string_view position);
+  [[nodiscard]] ResultLevel Reget(std::string_view position);
 
   // ---- Key queries (key = its number in the table declaration) --------------------------------
   const KeyDescription* FindKey(int key) const;

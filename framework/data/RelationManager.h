@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/errors/ResultLevel.h"
-#include "framework/window/BufferedPairList.h"
+#include "framework/data/BufferedPairList.h"
 #include "platform/values/VarRef.h"
 
 namespace kv {
@@ -74,7 +74,7 @@ class RelationManager {
   // Slot 2. Deletes ME's current record with integrity and transaction. With `ask`, "Confirm
   // Delete" first (anything but Yes: Cancel). Benign on success; Notify when refused or when
   // the delete failed and the user did not retry.
-  virtual ResultLevel Delete(bool ask = true);
+  [[nodiscard]] virtual ResultLevel Delete(bool ask = true);
   // Slot 3. The child side of a parent's delete (runs on the related manager).
   virtual ResultLevel CascadeDeleteChild(int key, BufferedPairList& pairs, std::uint8_t mode,
                                          bool ask);
@@ -83,7 +83,7 @@ class RelationManager {
   virtual void Kill();
   // Slot 5. Opens the file and its related files (see the walk). The top call's result is
   // ME.PrepareUse(UseRecord), so the file is really open.
-  virtual ResultLevel Open(bool continuing = false);
+  [[nodiscard]] virtual ResultLevel Open(bool continuing = false);
   // Slot 6. For every relation, BUFFER := LEFT (remember the linking values before an edit).
   // Defines the relations first when that has not happened yet.
   virtual void SaveLinkValues();
@@ -94,7 +94,7 @@ class RelationManager {
   // Slot 8. Writes ME's current record with integrity and transaction. `history`: the form
   // keeps field history, so a record changed elsewhere is reported with the message that
   // offers to recall the user's values. Benign on success.
-  virtual ResultLevel Update(bool history = false);
+  [[nodiscard]] virtual ResultLevel Update(bool history = false);
   // Slot 9. The child side of a parent's update (runs on the related manager).
   virtual ResultLevel CascadeUpdateChild(int key, BufferedPairList& pairs, std::uint8_t mode);
   // Slot 10. Hook where a derived class declares its relations (AddRelation); empty here.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/errors/ResultLevel.h"
-#include "framework/window/BufferedPairList.h"
+#include "framework/data/BufferedPairList.h"
 #include "platform/storage/View.h"
 #include "platform/values/VarRef.h"
 
@@ -93,10 +93,10 @@ class ViewManager {
   virtual std::string FreeElementName();  // 9: empty when none
   virtual int FreeElementPosition();      // 10: 0 when none
   virtual void Kill();                    // 11
-  virtual ResultLevel Next();             // 12: Benign, Notify (end/out of range), Fatal
+  [[nodiscard]] virtual ResultLevel Next();             // 12: Benign, Notify (end/out of range), Fatal
   virtual void Open();                    // 13
-  virtual ResultLevel Previous();         // 14
-  virtual ResultLevel PrimeRecord(bool keepBuffer = false);  // 15
+  [[nodiscard]] virtual ResultLevel Previous();         // 14
+  [[nodiscard]] virtual ResultLevel PrimeRecord(bool keepBuffer = false);  // 15
   virtual void ResetTo(int n);                               // 16: Open, then position at the start
   virtual void Reset();                                      // 17: ResetTo(0)
   virtual void RestoreBuffers();                             // 18

@@ -332,11 +332,11 @@ class WindowManager {
 
  private:
   void ReleaseSavedBuffers();
-  void EnableCancelButtons();
-  void DisableCancelButtons();
+  // Disables (or enables again) the buttons that cancel the form, when DISABLECANCELBUTTON says so.
+  void SetCancelButtonsDisabled(bool disabled);
   void CloseWindow();
 
-  // Record-request helpers (WindowManagerRequests.cpp).
+  // Record-request helpers (WindowManagerFormSaves.cpp).
   FileManager* PrimaryFile() const;
   // True when the primary record differs from the image saved as SAVED.
   bool PrimaryChanged() const;

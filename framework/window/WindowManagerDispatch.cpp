@@ -122,7 +122,7 @@ ResultLevel WindowManager::TakeAccepted() {
     REQUEST = SaveRecord;
     PostCompleted();
   }
-  EnableCancelButtons();
+  SetCancelButtonsDisabled(false);
   return Benign;
 }
 

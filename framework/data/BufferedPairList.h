@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/window/FieldPairList.h"
+#include "framework/data/FieldPairList.h"
 
 namespace kv {
 

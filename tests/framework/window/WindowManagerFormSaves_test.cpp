@@ -1,3 +1,4 @@
+// Form save paths (framework/window/WindowManagerFormSaves.cpp) on a SQLite table.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -187,48 +188,6 @@ TEST_F(FormTest, RefusedChangeOffersToTryAgain) {
   EXPECT_EQ(ReadParts(errors), Parts{kAlpha});
 }
 
-// Another station changed the record while the form was open: "Record Was Not Updated" (the
-// variant that offers the recall key), the other station's values are shown, Ctrl+H on an
-// entry brings back what the user typed, and OK then writes it.
-TEST_F(FormTest, RecordChangedElsewhereShowsTheirValuesAndCtrlHRecallsMine) {
-  WriteParts(errors, {kAlpha});
-  FormSetup setup;
-  setup.request = ChangeRecord;
-  setup.load = kAlpha;
-  RunningForm form(errors, setup, backend);
-  ASSERT_TRUE(Settled());
-  ASSERT_EQ(TypeInto(form.Id(), kName, "Mine"), InputStatus::kOk);
-  ASSERT_TRUE(Settled());
-  OnOtherThread(errors, [](PartsFile& f) {
-    FromPart(kAlpha, &f.Rec());
-    ASSERT_EQ(f.TryFetch(1), Benign);
-    f.Rec().NAME.Assign("Theirs");
-    f.Rec().QTY = 9;
-    ASSERT_EQ(f.TryUpdate(), Benign);
-  });
-  ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
-  ASSERT_TRUE(Settled());
-  ASSERT_EQ(Pending(), "Record Was Not Updated");
-  EXPECT_NE(backend.Pending()->message.text.find("Ctrl+H"), std::string::npos);
-  ASSERT_TRUE(Answer(kButtonOk));
-  ASSERT_TRUE(Settled());
-  ASSERT_TRUE(form.Win().IsOpen());
-  EXPECT_EQ(form.Win().Text(kName), "Theirs");
-  EXPECT_EQ(Trimmed(form.Win().Text(kQty)), "9");
-  EXPECT_EQ(form.Win().Focus(), kCode);
-  form.Win().Select(kName);  // the user goes to the name entry
-  ASSERT_TRUE(Settled());
-  // The recall key on the name brings back the name typed, and only the name.
-  ASSERT_EQ(PressKey(form.Id(), kName, ParseKeyName("Ctrl+H")), InputStatus::kOk);
-  ASSERT_TRUE(Settled());
-  EXPECT_EQ(form.Win().Text(kName), "Mine");
-  EXPECT_EQ(Trimmed(form.Win().Text(kQty)), "9");
-  ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
-  form.Finish();
-  EXPECT_EQ(form.response, RequestCompleted);
-  EXPECT_EQ(ReadParts(errors), (Parts{{"A1", "Mine", 9}}));
-}
-
 // A delete request with DELETEACTION 2 or 4 is carried out before the window would open; with
 // another action the form opens and OK deletes.
 TEST_F(FormTest, DeleteRequestsAskOrNotAsDeleteActionSays) {
@@ -302,100 +261,129 @@ TEST_F(FormTest, ViewWritesNothing) {
   EXPECT_TRUE(Captions().empty());
 }
 
-// Closing a changed form, by CANCELACTION: ask "Changes will be lost!" (bit 0 clear), ask
-// "Save Record" (bits 0 and 1), save without asking (bit 0), or close without asking (0).
-TEST_F(FormTest, ClosingAChangedFormFollowsCancelAction) {
+// The save button writes the record and keeps the form open; a later save or OK writes the
+// record as a change (never a second insert). The cancel buttons are disabled after a save
+// when DISABLECANCELBUTTON is set, and enabled again by the next accepted control. However the
+// form is then left, the answer is RequestCompleted: the record was written.
+TEST_F(FormTest, SaveButtonWritesAndKeepsTheFormOpen) {
   struct Case {
     const char* name;
-    std::uint8_t cancelAction;
-    const char* question;  // null: none
-    int answer;
-    bool staysOpen;
-    int response;
-    const char* stored;
+    RequestCode request;
+    bool leaveWithOk;  // else the Cancel button after the second edit (dropping it)
+    Parts stored;
   };
   const Case cases[] = {
-      {"2, No keeps it open", 2, "Changes will be lost!", kButtonNo, true, 0, nullptr},
-      {"2, Yes drops the change", 2, "Changes will be lost!", kButtonYes, false, RequestCancelled,
-       "Alpha"},
-      {"3, Cancel keeps it open", 3, "Save Record", kButtonCancel, true, 0, nullptr},
-      {"3, No drops the change", 3, "Save Record", kButtonNo, false, RequestCancelled, "Alpha"},
-      {"3, Yes saves", 3, "Save Record", kButtonYes, false, RequestCompleted, "Edited"},
-      {"1 saves without asking", 1, nullptr, 0, false, RequestCompleted, "Edited"},
-      {"0 closes without asking", 0, nullptr, 0, false, RequestCancelled, "Alpha"},
+      {"insert, save, edit, OK", InsertRecord, true, {{"A1", "Second", 1}}},
+      {"insert, save, edit, Cancel", InsertRecord, false, {{"A1", "First", 1}}},
+      {"change, save, edit, OK", ChangeRecord, true, {{"A1", "Second", 1}}},
+      {"change, save, edit, Cancel", ChangeRecord, false, {{"A1", "First", 1}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteParts(errors, {kAlpha});
-    const std::size_t shown = Captions().size();
-    FormSetup setup;
-    setup.request = ChangeRecord;
-    setup.load = kAlpha;
-    setup.configure = [&c](WindowManager& w) { w.CANCELACTION = c.cancelAction; };
-    RunningForm form(errors, setup, backend);
-    ASSERT_TRUE(Settled());
-    ASSERT_EQ(TypeInto(form.Id(), kName, "Edited"), InputStatus::kOk);
-    ASSERT_TRUE(Settled());
-    form.Win().Select(kQty);
-    ASSERT_EQ(Press(form.Id(), kCancel), InputStatus::kOk);
-    if (c.question != nullptr) {
-      ASSERT_TRUE(Settled());
-      ASSERT_EQ(Pending(), c.question);
-      ASSERT_TRUE(Answer(c.answer));
-    }
-    if (c.staysOpen) {
-      ASSERT_TRUE(Settled());
-      ASSERT_TRUE(form.Win().IsOpen());
-      EXPECT_EQ(form.Win().Focus(), kCode);
-      EXPECT_EQ(form.Win().Text(kName), "Edited");
-      // Leaving through the close box asks again; this time the change is dropped.
-      ASSERT_EQ(CloseBox(form.Id()), InputStatus::kOk);
-      ASSERT_TRUE(Settled());
-      ASSERT_EQ(Pending(), c.question);
-      ASSERT_TRUE(Answer(c.cancelAction == 2 ? kButtonYes : kButtonNo));
-      form.Finish();
-      EXPECT_EQ(form.response, RequestCancelled);
-      EXPECT_EQ(ReadParts(errors), Parts{kAlpha});
-      continue;
-    }
-    form.Finish();
-    EXPECT_EQ(form.response, c.response);
-    EXPECT_EQ(Captions().size() - shown, c.question != nullptr ? 1u : 0u);
-    EXPECT_EQ(ReadParts(errors), (Parts{{"A1", c.stored, 1}}));
-  }
-}
-
-// A request the form has no action for shows "Invalid Request" and never opens the window.
-TEST_F(FormTest, RequestsTheFormDoesNotAllowAreRefused) {
-  struct Case {
-    RequestCode request;
-    const char* text;
-  };
-  const Case cases[] = {
-      {InsertRecord, "This form cannot be used to insert a record"},
-      {ChangeRecord, "This form cannot be used to update a record"},
-      {DeleteRecord, "This form cannot be used to delete a record"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    WriteParts(errors, {kAlpha});
-    const int before = PartsFile::writes;
+    WriteParts(errors, c.request == ChangeRecord ? Parts{kAlpha} : Parts{});
     FormSetup setup;
     setup.request = c.request;
-    setup.load = kAlpha;
+    if (c.request == ChangeRecord) setup.load = kAlpha;
+    setup.saveButton = true;
     setup.configure = [](WindowManager& w) {
-      w.INSERTACTION = w.CHANGEACTION = w.DELETEACTION = 1;
+      w.DISABLECANCELBUTTON = 1;
+      w.CANCELACTION = 2;
     };
     RunningForm form(errors, setup, backend);
     ASSERT_TRUE(Settled());
-    ASSERT_EQ(Pending(), "Invalid Request");
-    EXPECT_EQ(backend.Pending()->message.text, c.text);
-    ASSERT_TRUE(Answer(kButtonOk));
-    form.Finish();
-    EXPECT_EQ(form.Id(), 0);
-    EXPECT_EQ(form.response, RequestCancelled);
+    if (c.request == InsertRecord) {
+      ASSERT_EQ(TypeInto(form.Id(), kCode, "A1"), InputStatus::kOk);
+      ASSERT_EQ(TypeInto(form.Id(), kQty, "1"), InputStatus::kOk);
+    }
+    ASSERT_EQ(TypeInto(form.Id(), kName, "First"), InputStatus::kOk);
+    ASSERT_EQ(Press(form.Id(), kSave), InputStatus::kOk);
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(form.Win().IsOpen());
+    EXPECT_EQ(ReadParts(errors), (Parts{{"A1", "First", 1}}));
+    EXPECT_TRUE(form.Win().Disabled(kCancel));
+    // Saving again without a change writes nothing.
+    int before = PartsFile::writes;
+    ASSERT_EQ(Press(form.Id(), kSave), InputStatus::kOk);
+    ASSERT_TRUE(Settled());
     EXPECT_EQ(PartsFile::writes, before);
-    EXPECT_EQ(ReadParts(errors), Parts{kAlpha});
+    ASSERT_EQ(TypeInto(form.Id(), kName, "Second"), InputStatus::kOk);
+    ASSERT_TRUE(Settled());
+    EXPECT_FALSE(form.Win().Disabled(kCancel)) << "an accepted control enables them again";
+    if (c.leaveWithOk) {
+      ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
+    } else {
+      ASSERT_EQ(Press(form.Id(), kCancel), InputStatus::kOk);
+      ASSERT_TRUE(Settled());
+      ASSERT_EQ(Pending(), "Changes will be lost!");
+      ASSERT_TRUE(Answer(kButtonYes));
+    }
+    form.Finish();
+    EXPECT_EQ(form.response, RequestCompleted);
+    EXPECT_EQ(ReadParts(errors), c.stored);
+    EXPECT_EQ(form.buffer, c.stored.front()) << "the buffer holds the record as written";
+  }
+}
+
+// OK validates every control in turn; the first that fails stops the validation: later
+// controls are not looked at and nothing is written. Once it passes, the record is inserted.
+TEST_F(FormTest, AcceptAllStopsAtTheFirstFailingControl) {
+  struct Case {
+    const char* name;
+    Part typed;
+    int validated;  // entries validated by OK
+    int focus;      // where the focus ends when the form stays open
+    bool inserted;
+  };
+  const Case cases[] = {
+      {"code missing", {"", "Name", 3}, 1, kCode, false},
+      {"name missing", {"C1", "", 3}, 2, kName, false},
+      {"all valid", {"C1", "Name", 3}, 3, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteParts(errors, {});
+    FormSetup setup;
+    setup.request = InsertRecord;
+    setup.validate = [](int control, const PartRec& r) {
+      if (control == kCode) return !r.CODE.Clipped().empty();
+      if (control == kName) return !r.NAME.Clipped().empty();
+      return true;
+    };
+    RunningForm form(errors, setup, backend);
+    ASSERT_TRUE(Settled());
+    if (!c.typed.code.empty()) {
+      ASSERT_EQ(TypeInto(form.Id(), kCode, c.typed.code), InputStatus::kOk);
+    }
+    if (!c.typed.name.empty()) {
+      ASSERT_EQ(TypeInto(form.Id(), kName, c.typed.name), InputStatus::kOk);
+    }
+    ASSERT_EQ(TypeInto(form.Id(), kQty, std::to_string(c.typed.qty)), InputStatus::kOk);
+    ASSERT_TRUE(Settled());
+    form.Win().Select(kQty);
+    ASSERT_TRUE(Settled());
+    const int before = form.accepted;
+    const int writes = PartsFile::writes;
+    ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
+    if (c.inserted) {
+      form.Finish();
+      EXPECT_EQ(form.accepted - before, c.validated);
+      EXPECT_EQ(form.response, RequestCompleted);
+      EXPECT_EQ(ReadParts(errors), Parts{c.typed});
+      continue;
+    }
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(form.accepted - before, c.validated);
+    EXPECT_TRUE(form.Win().IsOpen());
+    EXPECT_FALSE(form.Win().InAcceptAll());
+    EXPECT_EQ(form.Win().Focus(), c.focus);
+    EXPECT_EQ(PartsFile::writes, writes);
+    ASSERT_EQ(CloseBox(form.Id()), InputStatus::kOk);
+    ASSERT_TRUE(Settled());
+    ASSERT_EQ(Pending(), "Changes will be lost!");
+    ASSERT_TRUE(Answer(kButtonYes));
+    form.Finish();
+    EXPECT_EQ(form.response, RequestCancelled);
+    EXPECT_TRUE(ReadParts(errors).empty());
   }
 }
 

@@ -1,10 +1,10 @@
-#include "framework/window/FieldPairList.h"
+#include "framework/data/FieldPairList.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "framework/window/BufferedPairList.h"
+#include "framework/data/BufferedPairList.h"
 #include "platform/values/Decimal.h"
 #include "platform/values/FixedText.h"
 

@@ -1,7 +1,6 @@
-// The record-request side of the window manager: preparing a form for its request, the
-// completed event's dispatch, the OK and save buttons, the checks made when a form is closed,
-// field history and the update files. The save paths themselves are in
-// WindowManagerRequests.cpp.
+// Forms, before and around their saves: preparing a form for its request (PrimeUpdate), the
+// checks made when a form is closed, field history and the update files. What the completed
+// event runs, the save paths, is in WindowManagerFormSaves.cpp.
 #include <algorithm>
 #include <cstring>
 
@@ -106,48 +105,6 @@ ResultLevel WindowManager::TakeCloseEvent() {
   return Benign;
 }
 
-ResultLevel WindowManager::TakeCompleted() {
-  if (HISTORY) {
-    // What the user typed, kept so that the history key can bring it back after the record
-    // was reloaded (a change by another station).
-    const std::byte* previous = nullptr;
-    for (const HistoryEntry& h : *HISTORY) {
-      if (h.FRECORD != previous) std::memcpy(h.SRECORD, h.FRECORD, h.SIZE);
-      previous = h.FRECORD;
-    }
-  }
-  switch (REQUEST) {
-    case InsertRecord:
-      return InsertAction();
-    case ChangeRecord:
-      return ChangeAction();
-    case DeleteRecord:
-      return DeleteAction();
-    case SaveRecord:
-      if (ORIGINALREQUEST == InsertRecord) return SaveOnInsertAction();
-      if (ORIGINALREQUEST == ChangeRecord) return SaveOnChangeAction();
-      return Benign;
-    case ViewRecord:
-      if (BATCHPROCESSING != 0 && FORMVCR != nullptr) return NavigateBatch();
-      return Benign;
-    default:
-      return Benign;
-  }
-}
-
-void WindowManager::PostCompleted() {
-  const bool form = ORIGINALREQUEST == InsertRecord || ORIGINALREQUEST == ChangeRecord ||
-                    ORIGINALREQUEST == ViewRecord;
-  if (form) {
-    if (ORIGINALREQUEST == ViewRecord && BATCHPROCESSING == 0) MYWINDOW.Post(kEventCompleted);
-    MYWINDOW.StartAcceptAll();
-  } else if (BATCHPROCESSING == 0) {
-    MYWINDOW.Post(kEventCompleted);
-  } else {
-    MYWINDOW.StartAcceptAll();
-  }
-}
-
 void WindowManager::RestoreField(std::int32_t control) {
   if (!HISTORY) return;
   for (const HistoryEntry& h : *HISTORY) {
@@ -202,13 +159,6 @@ void WindowManager::ReleaseSavedBuffers() {
     std::int32_t id = SAVED;
     file->RestoreBuffer(id, false);
     SAVED = 0;
-  }
-}
-
-void WindowManager::EnableCancelButtons() {
-  if (DISABLECANCELBUTTON == 0 || !BUTTONS) return;
-  for (const ButtonEntry& b : *BUTTONS) {
-    if (b.ACTION == RequestCancelled) SetControlDisabled(b.CONTROL, false);
   }
 }
 

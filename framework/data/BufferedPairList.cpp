@@ -1,4 +1,4 @@
-#include "framework/window/BufferedPairList.h"
+#include "framework/data/BufferedPairList.h"
 
 namespace kv {
 namespace {

@@ -1,4 +1,4 @@
-#include "framework/window/FieldPairList.h"
+#include "framework/data/FieldPairList.h"
 
 namespace kv {
 namespace {

@@ -1,7 +1,7 @@
-// The save paths of a form: inserting, changing and deleting the primary record when the
-// completed event arrives, the save-and-stay button, and starting another record after an
-// insert. Writes go through the primary file manager (inserts) and its relation manager
-// (changes and deletes).
+// The save paths of a form: the completed event's dispatch (TakeCompleted) to inserting,
+// changing and deleting the primary record, the save-and-stay button, and starting another
+// record after an insert; the cancel buttons are disabled while a save is under way. Writes go
+// through the primary file manager (inserts) and its relation manager (changes and deletes).
 #include "framework/data/FileManager.h"
 #include "framework/data/RelationManager.h"
 #include "framework/errors/ErrorManager.h"
@@ -66,13 +66,6 @@ ResultLevel WindowManager::Report(std::uint16_t message) {
   return ERRORS != nullptr ? ERRORS->HandleMessage(message) : Notify;
 }
 
-void WindowManager::DisableCancelButtons() {
-  if (DISABLECANCELBUTTON == 0 || !BUTTONS) return;
-  for (const ButtonEntry& b : *BUTTONS) {
-    if (b.ACTION == RequestCancelled) SetControlDisabled(b.CONTROL, true);
-  }
-}
-
 void WindowManager::PressOk() {
   if (OKCONTROL != 0) {
     MYWINDOW.Post(kEventAccepted, OKCONTROL);
@@ -130,6 +123,55 @@ ResultLevel WindowManager::NavigateBatch() {
 }
 
 // ---- The actions ------------------------------------------------------------------------------
+
+ResultLevel WindowManager::TakeCompleted() {
+  if (HISTORY) {
+    // What the user typed, kept so that the history key can bring it back after the record
+    // was reloaded (a change by another station).
+    const std::byte* previous = nullptr;
+    for (const HistoryEntry& h : *HISTORY) {
+      if (h.FRECORD != previous) std::memcpy(h.SRECORD, h.FRECORD, h.SIZE);
+      previous = h.FRECORD;
+    }
+  }
+  switch (REQUEST) {
+    case InsertRecord:
+      return InsertAction();
+    case ChangeRecord:
+      return ChangeAction();
+    case DeleteRecord:
+      return DeleteAction();
+    case SaveRecord:
+      if (ORIGINALREQUEST == InsertRecord) return SaveOnInsertAction();
+      if (ORIGINALREQUEST == ChangeRecord) return SaveOnChangeAction();
+      return Benign;
+    case ViewRecord:
+      if (BATCHPROCESSING != 0 && FORMVCR != nullptr) return NavigateBatch();
+      return Benign;
+    default:
+      return Benign;
+  }
+}
+
+void WindowManager::PostCompleted() {
+  const bool form = ORIGINALREQUEST == InsertRecord || ORIGINALREQUEST == ChangeRecord ||
+                    ORIGINALREQUEST == ViewRecord;
+  if (form) {
+    if (ORIGINALREQUEST == ViewRecord && BATCHPROCESSING == 0) MYWINDOW.Post(kEventCompleted);
+    MYWINDOW.StartAcceptAll();
+  } else if (BATCHPROCESSING == 0) {
+    MYWINDOW.Post(kEventCompleted);
+  } else {
+    MYWINDOW.StartAcceptAll();
+  }
+}
+
+void WindowManager::SetCancelButtonsDisabled(bool disabled) {
+  if (DISABLECANCELBUTTON == 0 || !BUTTONS) return;
+  for (const ButtonEntry& button : *BUTTONS) {
+    if (button.ACTION == RequestCancelled) SetControlDisabled(button.CONTROL, disabled);
+  }
+}
 
 ResultLevel WindowManager::InsertAction() {
   FileManager* file = PrimaryFile();
@@ -194,7 +236,7 @@ ResultLevel WindowManager::ChangeAction() {
   }
   if (ORIGINALREQUEST == InsertRecord && RESPONSE == RequestCompleted) {
     // A record inserted with the save button and now completed with OK.
-    EnableCancelButtons();
+    SetCancelButtonsDisabled(false);
     REQUEST = InsertRecord;
     if (INSERTACTION == 3) {
       StartAnotherRecord(false);
@@ -244,7 +286,7 @@ ResultLevel WindowManager::SaveOnInsertAction() {
       REQUEST = ChangeRecord;
       SelectFirstField();
       SavePrimaryAgain();
-      DisableCancelButtons();
+      SetCancelButtonsDisabled(true);
       savedThisRun_ = true;
     } else {
       REQUEST = InsertRecord;
@@ -264,7 +306,7 @@ ResultLevel WindowManager::SaveOnChangeAction() {
       ResultLevel r = WriteChange(&written);
       if (r == Benign) {
         SavePrimaryAgain();
-        DisableCancelButtons();
+        SetCancelButtonsDisabled(true);
         if (written) savedThisRun_ = true;
         break;
       }
