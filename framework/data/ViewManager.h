@@ -126,7 +126,8 @@ class ViewManager {
   // Opens every file of the view through its relation manager (all must be registered).
   void UseFiles();
   void ReleaseFiles();
-  // False only when the view's order text names `field` with a "-" sign.
+  // False only when the view's order text names `field` with a "-" sign (labels compared
+  // without regard to letter case).
   bool FieldAscending(VarRef field);
 
   // The filter ApplyFilter composes for the current order (without setting it).

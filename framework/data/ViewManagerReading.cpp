@@ -154,8 +154,10 @@ bool ViewManager::FieldAscending(VarRef field) {
   const std::string escaped = PatternMatcher::Escape(name);
   for (const std::string& subject : {escaped, "UPPER(" + escaped + ")"}) {
     PatternMatcher matcher;
-    // A signed name followed by "," or by the end of the text.
-    if (!matcher.Compile("{{{[+-]}{" + subject + "}[,]}|{{[+-]}{" + subject + "}$}}")) continue;
+    // A signed name followed by "," or by the end of the text. Labels name fields regardless
+    // of letter case, so "-itm:amt" is a descending order of ITM:AMT.
+    if (!matcher.Compile("{{{[+-]}{" + subject + "}[,]}|{{[+-]}{" + subject + "}$}}", true))
+      continue;
     if (std::optional<PatternMatch> m = matcher.Find(order)) return order[m->start] == '+';
   }
   return true;

@@ -130,6 +130,8 @@ std::string Table::Property(int number) const {
       return decl_.ExternalName();
     case kPropDriver:
       return decl_.Driver();
+    case kPropSqlDriver:
+      return ViewShape() != nullptr ? "1" : "0";
     default: {
       auto it = driverProps_.find(number);
       return it == driverProps_.end() ? std::string() : it->second;

@@ -37,6 +37,7 @@ inline constexpr int kPropEnrolled = 6;  // read/write: "1" enrols the table in 
                                          // next transaction; 80 when the driver has none
 inline constexpr int kPropName = 7;      // read: the external name
 inline constexpr int kPropDriver = 8;    // read: the driver's name
+inline constexpr int kPropSqlDriver = 9;  // read: "1" for an SQL driver (views, SQL(...) calls)
 // Properties 0x7000..0x7FFF are the driver's own connection settings: they are accepted, kept
 // and read back, and change nothing in these drivers.
 inline constexpr int kPropDriverFirst = 0x7000;

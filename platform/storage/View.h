@@ -101,6 +101,7 @@ class View {
   void SetPaging(int pageSize, int pagesBehind, int pagesAhead, int timeoutSeconds);
   // Rows read per statement instead of the page size (0: the page size).
   void SetPrefetch(int rows);
+  int Prefetch() const { return prefetch_; }
 
   // Positions before the first row (Next reads the first, Previous the last). With n > 0, at
   // the values the record buffers hold for the first n order components: Next reads the first

@@ -260,6 +260,11 @@ TEST_P(ViewManagerSuite, FieldDirectionsBuffersAndLife) {
   EXPECT_FALSE(vm.FieldAscending(VarRef(f->parent->Rec<ParentRec>().NAME)));
   Long stranger;
   EXPECT_TRUE(vm.FieldAscending(VarRef(stranger))) << "not a field of the view";
+  vm.SetOrder("+chi:code,-chi:amount,-upper(par:name)");
+  vm.Open();
+  EXPECT_TRUE(vm.FieldAscending(VarRef(C().CODE)));
+  EXPECT_FALSE(vm.FieldAscending(VarRef(C().AMOUNT))) << "labels in any letter case";
+  EXPECT_FALSE(vm.FieldAscending(VarRef(f->parent->Rec<ParentRec>().NAME)));
 
   vm.SetOrder("+CHI:ID");
   vm.Reset();
