@@ -98,7 +98,10 @@ void BrowseManager::TakeNewSelection() {
   }
   const int key = KeyCode();
   if (key == kMouseRightUp || key == kKeyApps) {
-    if (USEPOPUP) SetKeyCode(0);
+    if (USEPOPUP && POPUP) {
+      SetKeyCode(0);
+      (void)POPUP->Ask();
+    }
   } else {
     WINDOW->Reset(0);
   }
@@ -187,17 +190,6 @@ void BrowseManager::TakeLocatorAccepted() {
   PostNewSelection();
 }
 
-void BrowseManager::TakeAcceptedControl(std::int32_t control) {
-  if (control == 0) return;
-  if (control == SELECTCONTROL) {
-    // The selected record is loaded when the close-window event arrives (EndSelection).
-    WINDOW->RESPONSE = RequestCompleted;
-    WINDOW->MYWINDOW.Post(kEventCloseWindow);
-    return;
-  }
-  TakeLocatorAccepted();
-}
-
 void BrowseManager::EndSelection() {
   FileManager* fm = PrimaryFileManager();
   if (fm == nullptr || BUFFER == 0) return;
@@ -213,12 +205,18 @@ void BrowseManager::EndSelection() {
 }
 
 // The highlighted record has gone: the reload starts at its place in the order when the view
-// still knows it, else at the first row of the page, else at the start of the data.
+// still knows it, else at the row after it (which takes its line), else at the row before it,
+// else at the start of the data.
 void BrowseManager::PositionAtVanishedRow() {
-  if (LISTQUEUE->Get(CURRENTCHOICE) == kNoError &&
-      VIEW->ResetTo(LISTQUEUE->GetPosition()) == kNoError)
+  auto resetToRow = [this](std::int32_t row) {
+    return row >= 1 && LISTQUEUE->Get(row) == kNoError &&
+           VIEW->ResetTo(LISTQUEUE->GetPosition()) == kNoError;
+  };
+  if (resetToRow(CURRENTCHOICE) || resetToRow(CURRENTCHOICE + 1)) return;
+  if (resetToRow(CURRENTCHOICE - 1)) {
+    --CURRENTCHOICE;
     return;
-  if (LISTQUEUE->Get(1) == kNoError && VIEW->ResetTo(LISTQUEUE->GetPosition()) == kNoError) return;
+  }
   Reset();
 }
 

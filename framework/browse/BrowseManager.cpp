@@ -42,8 +42,10 @@ void BrowseManager::Init(BrowseQueue& queue, IListControl& list, View& view,
   FIELDS = std::make_unique<FieldPairList>();
   FIELDS->Init();
   PROCESSORS = std::make_unique<std::vector<RecordProcessor*>>();
+  POPUP = std::make_unique<PopupManager>();
   EDITLIST = std::make_unique<std::vector<EditColumn>>();
   RETAINROW = 1;
+  POPUP->Init();
   ViewManager::Init(view, primary, SORT.get());
   window.AddItem(*this);
   if (SELECTING) {
@@ -112,6 +114,8 @@ void BrowseManager::Kill() {
   SORT.reset();
   if (FIELDS) FIELDS->Kill();
   FIELDS.reset();
+  if (POPUP) POPUP->Kill();
+  POPUP.reset();
   TOOLBARITEM.reset();
   if (FREEEIP) EIP.reset();
   FREEEIP = 0;

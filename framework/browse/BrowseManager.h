@@ -8,9 +8,10 @@
 #include "framework/browse/BrowseQueue.h"
 #include "framework/browse/BrowseSortOrder.h"
 #include "framework/browse/IListControl.h"
+#include "framework/browse/PopupManager.h"
 #include "framework/browse/QueueListAdapter.h"
 #include "framework/data/ViewManager.h"
-#include "framework/window/FieldPairList.h"
+#include "framework/data/FieldPairList.h"
 #include "framework/window/RequestCode.h"
 #include "framework/window/WindowComponent.h"
 
@@ -96,11 +97,12 @@ class BrowseManager : public ViewManager {
   // over them (BEHAVIOR) and continues as the form below.
   void Init(std::int32_t listControl, VarRef position, View& view, RowQueue& rows,
             RelationManager& primary, WindowManager& window);
-  // USEMRP := 1, PREVCHOICE := 0; WINDOW, LISTQUEUE, ILC; creates SORT, FIELDS, PROCESSORS
-  // and EDITLIST; RETAINROW := 1; the view-manager part over `view` with SORT as its orders;
-  // registers with the window manager (which sets SELECTING for a SelectRecord request). In
-  // select mode the primary file is prepared for use by the procedure and its record buffer
-  // saved (BUFFER), to be restored when the selection is cancelled.
+  // USEMRP := 1, PREVCHOICE := 0; WINDOW, LISTQUEUE, ILC; creates SORT, FIELDS, PROCESSORS,
+  // POPUP (initialised: it belongs to the calling thread) and EDITLIST; RETAINROW := 1; the
+  // view-manager part over `view` with SORT as its orders; registers with the window manager (which
+  // sets SELECTING for a SelectRecord request). In select mode the primary file is prepared for use
+  // by the procedure and its record buffer saved (BUFFER), to be restored when the selection is
+  // cancelled.
   void Init(BrowseQueue& queue, IListControl& list, View& view, RelationManager& primary,
             WindowManager& window);
   // Adds an order on `key` with a thumb step (may be null) and an empty RESETS list; it
@@ -208,13 +210,29 @@ class BrowseManager : public ViewManager {
   // A key alerted on the list. True when handled (the window was redisplayed and a new
   // selection posted).
   virtual std::uint8_t TakeKey();
-  // The highlighted row changed in the list.
+  // The highlighted row changed in the list: CURRENTCHOICE follows it and the row is loaded.
+  // After a right-button release or the context-menu key the pop-up menu opens (USEPOPUP);
+  // after any other key the window manager's Reset(0) redisplays the window.
   virtual void TakeNewSelection();
   // Highlights CURRENTCHOICE and posts the new-selection event to the list (not when nothing
   // was or is selected, except for the right mouse button).
   void PostNewSelection();
   // The locator's entry control was accepted.
   virtual void TakeLocatorAccepted();
+
+  // ==== BrowseActions.cpp: the record actions of accepted controls ============================
+
+  // Runs the update procedure ASKPROCEDURE for `request` (InsertRecord, ChangeRecord,
+  // DeleteRecord, ViewRecord) through the window manager's Run(number, request) and reloads
+  // the list after it (RefreshAfterUpdate). An insert first primes the record (the view
+  // manager's PrimeRecord); when that fails the answer is RequestCancelled and nothing runs.
+  // While the procedure leaves a toolbar request in the thread's VCRRequest (go to the next
+  // record, insert another) the list moves and the procedure runs again. Without an update
+  // procedure the row is edited in place (EditInPlace). Answers the last response.
+  virtual ResponseCode AskRecord(RequestCode request);
+  // Edits the highlighted row in the list itself. This class has no editors and answers
+  // RequestCancelled; an edit-in-place browse overrides it.
+  virtual ResponseCode EditInPlace(RequestCode request);
 
   // ==== BrowseRefresh.cpp: thumb, record refresh and redisplay ================================
 
@@ -300,6 +318,7 @@ class BrowseManager : public ViewManager {
   std::uint8_t LOADPENDING = 0;
   std::uint8_t LOADED = 0;
   std::uint8_t NEEDREFRESH = 0;
+  std::unique_ptr<PopupManager> POPUP;  // created and initialised by Init, killed by Kill
   std::uint8_t USEPOPUP = 1;
   std::uint8_t EDITVIAPOPUP = 1;
   std::int32_t PREVCHOICE = 0;
@@ -351,6 +370,9 @@ class BrowseManager : public ViewManager {
   // ResetTo with FreeElementPosition (order with a main key) or 1.
   void ResetToFreeElement();
   void PressButton(std::int32_t control, bool loadRow);
+  // The accepted control's action: a record button (the window manager's Update re-reads the
+  // record; unless it vanished, AskRecord), the select button, the print button, the toolbox
+  // button, else the locator's entry control.
   void TakeAcceptedControl(std::int32_t control);
   void EndSelection();
   void PositionAtVanishedRow();

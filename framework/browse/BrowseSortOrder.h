@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "framework/data/ViewManager.h"
-#include "framework/window/FieldPairList.h"
+#include "framework/data/FieldPairList.h"
 
 namespace kv {
 

@@ -12,7 +12,7 @@ void NumericThumbStep::SetLimits(VarRef low, VarRef high) {
 }
 
 std::uint8_t NumericThumbStep::Percentile(VarRef value) {
-  if (!(high_ > low_)) return 0;
+  if (high_ == low_) return 0;
   const double p = (value.ToReal() - low_) / (high_ - low_) * 100.0;
   return static_cast<std::uint8_t>(std::clamp(std::lround(p), 0L, 100L));
 }
@@ -22,7 +22,7 @@ Value NumericThumbStep::ValueAt(std::int16_t position) {
   const double p = std::clamp<int>(position, 0, 100) / 100.0;
   Value out = like_;
   // The nearest value the free element can hold; a value it cannot (beyond its range) stays 0.
-  (void)out.Ref().SetReal(high_ > low_ ? low_ + (high_ - low_) * p : low_);
+  (void)out.Ref().SetReal(low_ + (high_ - low_) * p);
   return out;
 }
 

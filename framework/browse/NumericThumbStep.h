@@ -7,8 +7,9 @@ namespace kv {
 // A thumb step for a numeric free element (LONG, DECIMAL, REAL and the other integer types):
 // positions are spread evenly between the limits, so Percentile(low) is 0, Percentile(high)
 // is 100, values outside the limits give 0 or 100, and ValueAt(p) is low + (high - low) * p /
-// 100 in the free element's type (rounded to its places). Equal limits give 0 for every value
-// and the low limit for every position. The limits are read again at each reload
+// 100 in the free element's type (rounded to its places). The limits may come in either order
+// (a descending order gives the greater value as the low limit). Equal limits give 0 for every
+// value and the low limit for every position. The limits are read again at each reload
 // (NeedsLimits is always true), so the thumb follows a table that grows or shrinks.
 class NumericThumbStep : public ThumbStep {
  public:

@@ -6,27 +6,19 @@
 namespace kv {
 namespace {
 
-// Length of the longest start of `bytes` that is valid UTF-8 made of printable characters
-// (no control characters, no NUL).
-std::size_t PrintableUtf8Length(const std::string& bytes) {
-  std::size_t i = 0, good = 0;
-  while (i < bytes.size()) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    std::size_t n = c < 0x80           ? 1
-                    : (c >> 5) == 0x6  ? 2
-                    : (c >> 4) == 0xE  ? 3
-                    : (c >> 3) == 0x1E ? 4
-                                       : 0;
-    if (n == 0 || (n == 1 && (c < 0x20 || c == 0x7F)) || (n == 2 && c < 0xC2)) break;
-    if (i + n > bytes.size()) break;
-    bool ok = true;
-    for (std::size_t k = 1; k < n; ++k)
-      ok &= (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
-    if (!ok) break;
-    i += n;
-    good = i;
-  }
-  return good;
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsUpper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
+bool IsLower(char c) {
+  return c >= 'a' && c <= 'z';
+}
+
+// The character of `text` at byte `i`, a blank past its end (texts are blank-padded).
+char At(const std::string& text, std::size_t i) {
+  return i < text.size() ? text[i] : ' ';
 }
 
 }  // namespace
@@ -38,37 +30,63 @@ void TextThumbStep::SetLimits(VarRef low, VarRef high) {
   common_ = 0;
   while (common_ < low_.size() && common_ < high_.size() && low_[common_] == high_[common_])
     ++common_;
+  // The common part ends on a character boundary, so that it stays valid UTF-8.
+  const std::string& longer = common_ < low_.size() ? low_ : high_;
+  while (common_ > 0 && common_ < longer.size() &&
+         (static_cast<unsigned char>(longer[common_]) & 0xC0) == 0x80)
+    --common_;
+  for (int k = 0; k < kPositions; ++k) {
+    const char a = At(low_, common_ + std::size_t(k)), b = At(high_, common_ + std::size_t(k));
+    if (IsDigit(a) && IsDigit(b)) {
+      first_[k] = '0';
+      radix_[k] = 10;
+    } else if (IsUpper(a) && IsUpper(b)) {
+      first_[k] = 'A';
+      radix_[k] = 26;
+    } else if (IsLower(a) && IsLower(b)) {
+      first_[k] = 'a';
+      radix_[k] = 26;
+    } else {
+      first_[k] = ' ';
+      radix_[k] = 95;  // blank to tilde
+    }
+  }
 }
 
-std::uint64_t TextThumbStep::Number(const std::string& text) const {
-  std::uint64_t n = 0;
-  for (int k = 0; k < kLeadingBytes; ++k) {
-    const std::size_t i = common_ + std::size_t(k);
-    n = (n << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+double TextThumbStep::Number(const std::string& text) const {
+  double n = 0;
+  for (int k = 0; k < kPositions; ++k) {
+    const int digit = int(static_cast<unsigned char>(At(text, common_ + std::size_t(k)))) -
+                      int(static_cast<unsigned char>(first_[k]));
+    n = n * radix_[k] + std::clamp(digit, 0, radix_[k] - 1);
   }
   return n;
 }
 
 std::uint8_t TextThumbStep::Percentile(VarRef value) {
-  if (like_.IsNull()) return 0;
+  if (like_.IsNull() || low_ == high_) return 0;
+  const bool ascending = low_ < high_;
   const std::string v = value.ToClippedText();
-  if (v <= low_) return 0;
-  if (v >= high_) return 100;
+  if (ascending ? v <= low_ : v >= low_) return 0;
+  if (ascending ? v >= high_ : v <= high_) return 100;
   // Between the limits, so it starts with their common part.
-  const double lo = double(Number(low_)), hi = double(Number(high_));
-  if (!(hi > lo)) return 0;
-  const double p = (double(Number(v)) - lo) / (hi - lo) * 100.0;
+  const double lo = Number(low_), hi = Number(high_);
+  if (lo == hi) return 0;
+  const double p = (Number(v) - lo) / (hi - lo) * 100.0;
   return static_cast<std::uint8_t>(std::clamp(std::lround(p), 0L, 100L));
 }
 
 Value TextThumbStep::ValueAt(std::int16_t position) {
   if (like_.IsNull()) return Value();
   const double p = std::clamp<int>(position, 0, 100) / 100.0;
-  const double lo = double(Number(low_)), hi = double(Number(high_));
-  auto n = static_cast<std::uint64_t>(std::llround(lo + (hi - lo) * p));
-  std::string tail(kLeadingBytes, '\0');
-  for (int k = kLeadingBytes - 1; k >= 0; --k, n >>= 8) tail[std::size_t(k)] = char(n & 0xFF);
-  tail.resize(PrintableUtf8Length(tail));
+  const double lo = Number(low_), hi = Number(high_);
+  double n = std::round(lo + (hi - lo) * p);
+  std::string tail(kPositions, ' ');
+  for (int k = kPositions - 1; k >= 0; --k) {
+    const double digit = std::fmod(n, radix_[k]);
+    tail[std::size_t(k)] = char(first_[k] + int(digit));
+    n = std::floor(n / radix_[k]);
+  }
   Value out = like_;
   (void)out.Ref().SetText(low_.substr(0, common_) + tail);
   return out;

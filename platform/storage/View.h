@@ -115,7 +115,11 @@ class View {
   // The position of the current row; empty when no row is current.
   std::string Position() const;
   // Positions at the row of `position` without reading it: Next and Previous both read it
-  // first. kNoRecordError when it no longer exists.
+  // first. No statement runs when the row is among the rows held or when the order is the
+  // primary's identity (then a row that no longer exists positions at its place: the reads
+  // go on with its neighbours). Otherwise the row is read by its identity: kNoRecordError when
+  // it no longer exists, and the view stays where it was. The rows held are dropped, so the
+  // reads that follow show the rows as they are now.
   ErrorCode ResetTo(std::string_view position);
   // Reads the row of `position` (current values, filter not applied) and makes it current.
   ErrorCode Reget(std::string_view position);
@@ -162,6 +166,8 @@ class View {
   std::vector<SqlValue> IdentityValues(const std::vector<SqlValue>& row) const;
   std::vector<ColumnDesc> IdentityColumns() const;
   ErrorCode FetchByPosition(std::string_view position, std::vector<SqlValue>* row);
+  // True when the complete order is the primary's identity fields, in their order.
+  bool OrderIsIdentity() const;
   bool ValueOf(const Expression& e, const ColumnDesc& column, SqlValue* out);
 
   std::vector<ViewFile> files_;

@@ -111,8 +111,11 @@ KeysetBound View::BoundFor(bool forward) const {
 }
 
 ErrorCode View::Fetch(bool forward, const KeysetBound& bound, std::vector<HeldRow>* rows) {
+  // A page that starts at a row and includes it reads one row more, so that the rows after
+  // that row (what a reader positioned there wants) still come in one statement.
+  const int limit = ChunkRows() + (bound.inclusive && !bound.values.empty() ? 1 : 0);
   Statement st = query_->Page(order_, filter_, forward ? Direction::kForward : Direction::kBackward,
-                              bound, ChunkRows());
+                              bound, limit);
   std::vector<std::vector<SqlValue>> raw;
   ++statements_;
   StorageError e = File(0).ViewSelect(st, query_->ResultColumns(order_), &raw);
@@ -219,13 +222,42 @@ ErrorCode View::FetchByPosition(std::string_view position, std::vector<SqlValue>
   return kNoError;
 }
 
+bool View::OrderIsIdentity() const {
+  if (order_.size() != identity_.size()) return false;
+  for (size_t i = 0; i < order_.size(); ++i)
+    if (!order_[i].params.empty() || order_[i].sql != query_->Column(0, identity_[i])) return false;
+  return true;
+}
+
 ErrorCode View::ResetTo(std::string_view position) {
-  std::vector<SqlValue> row;
-  if (ErrorCode e = FetchByPosition(position, &row); e != kNoError) return e;
+  if (!open_) return ReportStorageError(StorageError::Of(kNotOpenError));
+  // The order values of the row are known without a statement when the row is held, or when
+  // the order is the primary's identity (the position is those values); only then does a row
+  // that vanished meanwhile still have its place. Otherwise the row is read by its identity.
+  std::vector<SqlValue> values;
+  for (const HeldRow& r : rows_) {
+    if (EncodePosition(IdentityValues(r.values)) == position) {
+      values = OrderValues(r.values);
+      break;
+    }
+  }
+  if (values.empty() && OrderIsIdentity()) {
+    std::vector<SqlValue> identity;
+    if (!DecodePosition(position, IdentityColumns(), &identity))
+      return ReportStorageError(
+          StorageError::Of(kNoRecordError, "", "not a position of this view"));
+    values = std::move(identity);
+  }
+  if (values.empty()) {
+    std::vector<SqlValue> row;
+    if (ErrorCode e = FetchByPosition(position, &row); e != kNoError) return e;
+    values = OrderValues(row);
+  }
+  // The rows held are dropped, so the next read shows the rows as they are now.
   rows_.clear();
   pos_ = -1;
   fresh_ = false;
-  anchor_ = OrderValues(row);
+  anchor_ = std::move(values);
   anchorNextInclusive_ = anchorPrevInclusive_ = true;
   return ReportSuccess();
 }

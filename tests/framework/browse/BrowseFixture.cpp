@@ -125,6 +125,7 @@ const TableDecl& ItemsDecl(const Db& db) {
     d->AddKey({"BRI:PK_Code", "", {{0, true}}, false, false, true});
     d->AddKey({"BRI:ByQty", "", {{3, false}, {0, true}}, true, false, false});
     d->AddKey({"BRI:ByName", "", {{1, true}}, true, true, false});
+    d->AddKey({"BRI:ByNameDown", "", {{1, false}, {0, true}}, false, false, false});
   }
   return *d;
 }
@@ -181,6 +182,7 @@ ResultLevel ItemsFile::PrepareUse(UseKind kind) {
     (void)AddKey(kKeyCode, "Item code");
     (void)AddKey(kKeyQty, "Quantity");
     (void)AddKey(kKeyName, "Name");
+    (void)AddKey(kKeyNameDown, "Name descending");
   }
   return FileManager::PrepareUse(kind);
 }
@@ -194,19 +196,20 @@ ErrorCode TestBrowse::RegetAt(const std::string& position) {
 
 ItemsBrowse::ItemsBrowse(ItemsFile& f, RelationManager& relations, ErrorManager& errors,
                          BrowseSetup setup)
-    : file(f), relations_(relations), errors_(errors), setup_(std::move(setup)) {}
+    : file(f), relations(relations), errors_(errors), setup_(std::move(setup)) {}
 
 ResultLevel ItemsBrowse::Init() {
   REQUEST = setup_.request;
   if (ResultLevel r = WindowManager::Init(); r != Benign) return r;
-  VCRREQUEST = &vcrRequest_;
+  VCRREQUEST = &vcr;
   ERRORS = &errors_;
   AddItem(kClose, REQUEST == SelectRecord ? RequestCancelled : RequestCompleted);
-  (void)relations_.Open();
+  (void)relations.Open();
   FILESOPENED = 1;
   queue = std::make_unique<RowQueue>(ItemRowFields(), &row);
   view = std::make_unique<View>(*file.FILE);
-  browse.Init(kList, VarRef(row.VIEWPOSITION), *view, *queue, relations_, *this);
+  browse.Init(kList, VarRef(row.VIEWPOSITION), *view, *queue, relations, *this);
+  browse.ASKPROCEDURE = setup_.form ? 1 : 0;
   if (setup_.buttons) {
     browse.INSERTCONTROL = kInsert;
     browse.CHANGECONTROL = kChange;
@@ -242,8 +245,14 @@ ResultLevel ItemsBrowse::Kill() {
   }
   if (ResultLevel r = WindowManager::Kill(); r != Benign) return r;
   locator.Kill();
-  if (FILESOPENED) (void)relations_.Close();
+  if (FILESOPENED) (void)relations.Close();
   return Benign;
+}
+
+ResponseCode ItemsBrowse::Run(std::uint16_t number, RequestCode request) {
+  (void)WindowManager::Run(number, request);
+  requests.push_back(request);
+  return setup_.form ? setup_.form(request, *this) : RequestCancelled;
 }
 
 ResultLevel ItemsBrowse::TakeEvent() {
@@ -272,6 +281,10 @@ BrowseSession::BrowseSession(const Db& db, ErrorManager& errors, HeadlessBackend
     relations.Init(file, false);
     (void)file.PrepareUse(Initialize);
     file.FILE->Decl().Layout().Clear(file.FILE->Record());
+    if (!setup.load.code.empty()) {
+      file.Rec().CODE = setup.load.code;
+      (void)file.TryFetch(kKeyCode);
+    }
     {
       ItemsBrowse procedure(file, relations, errors, setup);
       procedure.windowOut = &window;
@@ -325,11 +338,16 @@ int BrowseSession::Choice() const {
 
 void BrowseSession::Finish() {
   if (!thread_) return;
+  // What is under way ends first (a selection that closes the window); then the window is
+  // closed as the user would.
   for (int round = 0; round < 10 && !done_; ++round) {
-    if (Win().IsOpen()) (void)Win().Post(kEventCloseWindow);
     const bool settled = EventHub::Instance().WaitSettledOr(std::chrono::seconds(30),
                                                             [this] { return done_.load(); });
     if (done_ || !settled) continue;
+    if (Win().IsOpen() && !backend_.Pending()) {
+      (void)Win().Post(kEventCloseWindow);
+      continue;
+    }
     if (std::optional<HeadlessBackend::ShownModal> p = backend_.Pending()) {
       ADD_FAILURE() << "the list waits on \"" << p->message.caption << "\"";
       (void)backend_.AnswerPending(p->message.defaultButton);
@@ -423,6 +441,7 @@ std::vector<std::string> BrowseTest::Sorted(int key) const {
   std::sort(all.begin(), all.end(), [key](const Item& a, const Item& b) {
     if (key == kKeyQty && a.qty != b.qty) return a.qty > b.qty;
     if (key == kKeyName && Upper(a.name) != Upper(b.name)) return Upper(a.name) < Upper(b.name);
+    if (key == kKeyNameDown && a.name != b.name) return a.name > b.name;
     return a.code < b.code;
   });
   std::vector<std::string> out;

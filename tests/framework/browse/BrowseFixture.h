@@ -33,7 +33,8 @@
 namespace kv::test {
 
 // Items: key 1 "BRI:PK_Code" (CODE, primary), key 2 "BRI:ByQty" (QTY descending, CODE),
-// key 3 "BRI:ByName" (NAME, case-blind, duplicates).
+// key 3 "BRI:ByName" (NAME, case-blind, duplicates), key 4 "BRI:ByNameDown" (NAME descending,
+// CODE).
 struct ItemRec {
   String<20> CODE;
   String<40> NAME;
@@ -53,6 +54,7 @@ const FieldTable& ItemRowFields();
 inline constexpr int kKeyCode = 1;
 inline constexpr int kKeyQty = 2;
 inline constexpr int kKeyName = 3;
+inline constexpr int kKeyNameDown = 4;
 
 // An item as the tests compare it.
 struct Item {
@@ -97,6 +99,8 @@ class ItemsFile : public FileManager {
 // Which thumb step the order gets.
 enum class Step { kNone, kNumeric, kText };
 
+class ItemsBrowse;
+
 // How a test sets up its list.
 struct BrowseSetup {
   int visibleRows = 5;
@@ -107,8 +111,12 @@ struct BrowseSetup {
   bool scrollBar = true;
   bool buttons = true;  // insert, change, delete, view, select buttons wired
   RequestCode request = 0;
+  Item load;  // the record in the buffer when the procedure starts (empty code: cleared)
   // Runs after the orders, locator and fields were added, before the window opens.
   std::function<void(BrowseManager&)> configure;
+  // The update procedure (child procedure 1) the list runs for its record buttons: it gets the
+  // request with the record in the buffer, as a form would, and answers the response.
+  std::function<ResponseCode(RequestCode, ItemsBrowse&)> form;
 };
 
 class ItemsBrowse;
@@ -143,6 +151,7 @@ class ItemsBrowse : public WindowManager {
   ResultLevel Init() override;
   ResultLevel Kill() override;
   ResultLevel TakeEvent() override;
+  ResponseCode Run(std::uint16_t number, RequestCode request) override;
   using WindowManager::Run;
 
   TestBrowse browse;
@@ -158,12 +167,13 @@ class ItemsBrowse : public WindowManager {
   std::vector<std::function<void(ItemsBrowse&)>> work;
   std::atomic<WindowId>* windowOut = nullptr;
   std::vector<std::string>* codesOut = nullptr;  // the codes shown when the procedure ended
+  std::int32_t vcr = 0;                          // the thread's toolbar request
+  RelationManager& relations;
+  std::vector<RequestCode> requests;  // the requests the update procedure was run with
 
  private:
-  RelationManager& relations_;
   ErrorManager& errors_;
   BrowseSetup setup_;
-  std::int32_t vcrRequest_ = 0;
 };
 
 // The program event that runs handed-over work on the list's thread.

@@ -167,7 +167,9 @@ TEST_P(KeysetPlans, PagesAreIndexRangesFromAnyStart) {
           PlanFigures f;
           Walk(doc.array()[0].toObject()["Plan"].toObject(), &f);
           EXPECT_FALSE(f.fullScan) << plan[0];
-          EXPECT_LE(f.returned, kPage);
+          // A page that starts at a row includes that row and one more, so the reader
+          // positioned there still gets a whole page after it.
+          EXPECT_LE(f.returned, kPage + (position.empty() ? 0 : 1));
           EXPECT_LE(f.read, f.returned + c.ties) << sql << "\n" << plan[0];
         } else {
           std::string detail;

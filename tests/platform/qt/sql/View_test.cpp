@@ -238,9 +238,26 @@ TEST_P(ViewSuite, PositionsResetAndRegetAgreeWithTheTable) {
 
   ASSERT_EQ(I().Reget(0, pos), kNoError);
   ASSERT_EQ(I().Delete(), kNoError);
+  // E5 is still among the rows held: positioning at it needs no statement and, now that it is
+  // gone, the reads go on from its place.
+  const int before = v.Statements();
+  ASSERT_EQ(v.ResetTo(pos), kNoError);
+  EXPECT_EQ(v.Statements(), before);
+  EXPECT_EQ(ReadCodes(v, I(), true, 1), std::vector<std::string>{"D4"});
+  ASSERT_EQ(v.SetStart(0), kNoError);  // nothing held any more
   EXPECT_EQ(v.ResetTo(pos), kNoRecordError);
   EXPECT_EQ(v.Reget(pos), kNoRecordError);
   EXPECT_EQ(v.ResetTo("garbage"), kNoRecordError);
+
+  // In the primary's identity order a position is its order values: no statement either, and
+  // a vanished row still has its place.
+  ASSERT_EQ(v.SetOrder(""), kNoError);
+  const int identityBefore = v.Statements();
+  ASSERT_EQ(v.ResetTo(pos), kNoError);
+  EXPECT_EQ(v.Statements(), identityBefore);
+  EXPECT_TRUE(ReadCodes(v, I(), true, 1).empty()) << "E5 was the last code";
+  ASSERT_EQ(v.ResetTo(pos), kNoError);
+  EXPECT_EQ(ReadCodes(v, I(), false, 1), std::vector<std::string>{"D4"});
 }
 
 TEST_P(ViewSuite, WatchAndFlushReadChangesMadeElsewhere) {
