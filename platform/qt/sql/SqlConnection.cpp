@@ -127,6 +127,7 @@ SqlConnection::SqlConnection(const ConnectionTarget& target, std::string name)
     : target_(target), name_(std::move(name)), dialect_(DialectFor(target.dialect)) {}
 
 SqlConnection::~SqlConnection() {
+  prepared_.Clear();
   if (db_.isValid()) {
     if (inTransaction_) db_.rollback();
     db_.close();
@@ -190,33 +191,47 @@ void SetStatementObserverForTests(StatementObserver observer) {
 StorageError SqlConnection::Exec(const Statement& st, const std::vector<ColumnDesc>* columns,
                                  std::vector<std::vector<SqlValue>>* rows, int* affected) {
   if (const StatementObserver& watch = Observer()) watch(st);
-  QSqlQuery q(db_);
-  q.setForwardOnly(true);
-  q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-  StorageError result = Run(q, st, columns, rows, affected);
-  // Roll back first, while the failed statement still exists: PostgreSQL refuses even the
-  // release of a prepared statement inside an aborted transaction.
-  if (!result.ok() && inTransaction_) {
-    db_.rollback();
-    inTransaction_ = false;
-    rolledBackByError_ = true;
-    StartSession();
+  StorageError result = Run(st, columns, rows, affected);
+  if (!result.ok()) {
+    // Roll back first, while the failed statement still exists: PostgreSQL refuses even the
+    // release of a prepared statement inside an aborted transaction.
+    if (inTransaction_) {
+      db_.rollback();
+      inTransaction_ = false;
+      rolledBackByError_ = true;
+      prepared_.Clear();
+      StartSession();
+    } else {
+      prepared_.Drop(st.sql);
+    }
   }
   return result;
 }
 
-StorageError SqlConnection::Run(QSqlQuery& q, const Statement& st,
-                                const std::vector<ColumnDesc>* columns,
+StorageError SqlConnection::Run(const Statement& st, const std::vector<ColumnDesc>* columns,
                                 std::vector<std::vector<SqlValue>>* rows, int* affected) {
   // A statement without values (table and index definitions, which PostgreSQL cannot
   // prepare) runs directly; it holds only quoted identifiers and numbers of our own.
   if (st.binds.empty()) {
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!q.exec(Q(st.sql))) return FromQt(q.lastError());
-  } else {
-    if (!q.prepare(Q(st.sql))) return FromQt(q.lastError());
-    for (const SqlValue& v : st.binds) q.addBindValue(ToVariant(v));
-    if (!q.exec()) return FromQt(q.lastError());
+    return Read(q, columns, rows, affected);
   }
+  QSqlError prepareError;
+  QSqlQuery* q = prepared_.Get(db_, st.sql, &prepareError);
+  if (q == nullptr) return FromQt(prepareError);
+  for (std::size_t i = 0; i < st.binds.size(); ++i) q->bindValue(int(i), ToVariant(st.binds[i]));
+  if (!q->exec()) return FromQt(q->lastError());
+  StorageError e = Read(*q, columns, rows, affected);
+  // The statement stays prepared; its result is released, so that it holds no read lock.
+  q->finish();
+  return e;
+}
+
+StorageError SqlConnection::Read(QSqlQuery& q, const std::vector<ColumnDesc>* columns,
+                                 std::vector<std::vector<SqlValue>>* rows, int* affected) {
   if (affected) *affected = q.numRowsAffected();
   if (columns && rows) {
     rows->clear();
@@ -257,6 +272,7 @@ StorageError SqlConnection::Commit() {
   if (!db_.commit()) {
     StorageError e = FromQt(db_.lastError());
     db_.rollback();
+    prepared_.Clear();
     StartSession();
     return e;
   }
@@ -269,6 +285,7 @@ StorageError SqlConnection::Rollback() {
   if (!inTransaction_) return {};
   inTransaction_ = false;
   const bool ok = db_.rollback();
+  prepared_.Clear();
   StartSession();
   if (!ok) return FromQt(db_.lastError());
   return {};

@@ -9,6 +9,7 @@
 
 #include <QSqlDatabase>
 
+#include "platform/qt/sql/PreparedCache.h"
 #include "platform/storage/Dialect.h"
 #include "platform/storage/ErrorCode.h"
 #include "platform/storage/Statement.h"
@@ -46,7 +47,10 @@ inline constexpr int kDefaultLockWaitMs = 5000;
 void SetLockWaitForTests(int milliseconds);
 
 // One database connection of one thread. Every statement is prepared with "?" placeholders,
-// bound and executed forward-only; decimals are read as text (high precision). A new connection
+// bound and executed forward-only; decimals are read as text (high precision). Prepared
+// statements are kept by their text (PreparedCache) and executed again with new values; they
+// are released with the connection, after a statement of theirs fails, and when a transaction
+// is rolled back (a server may forget what was prepared inside it). A new connection
 // runs the dialect's session statements (lock wait, SQLite's write-ahead journal), and again
 // after each transaction, whose own time-out may have changed the lock wait. After a failed
 // statement inside a transaction the transaction is rolled back at once, because the databases
@@ -68,6 +72,9 @@ class SqlConnection {
   StorageError Exec(const Statement& st, const std::vector<ColumnDesc>* columns = nullptr,
                     std::vector<std::vector<SqlValue>>* rows = nullptr, int* affected = nullptr);
 
+  // Prepared statements kept (for tests and measurements).
+  std::size_t PreparedStatements() const { return prepared_.Size(); }
+
   StorageError Begin(int timeoutSeconds);
   StorageError Commit();
   StorageError Rollback();
@@ -76,13 +83,16 @@ class SqlConnection {
  private:
   StorageError FromQt(const class QSqlError& error) const;
   void StartSession();
-  StorageError Run(class QSqlQuery& q, const Statement& st, const std::vector<ColumnDesc>* columns,
+  StorageError Run(const Statement& st, const std::vector<ColumnDesc>* columns,
                    std::vector<std::vector<SqlValue>>* rows, int* affected);
+  StorageError Read(class QSqlQuery& q, const std::vector<ColumnDesc>* columns,
+                    std::vector<std::vector<SqlValue>>* rows, int* affected);
 
   ConnectionTarget target_;
   std::string name_;
   const Dialect& dialect_;
   QSqlDatabase db_;
+  PreparedCache prepared_;  // released before db_ closes
   bool inTransaction_ = false;
   bool rolledBackByError_ = false;  // a failed statement ended the transaction
 };
