@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/settings/LockedFile.h"
 #include "platform/settings/ProfileFile.h"
 #include "platform/settings/RegistryStore.h"
 
@@ -13,31 +14,6 @@ namespace {
 constexpr std::string_view kMissing = "\n<missing>\n";
 
 constexpr std::int32_t kNotSet = WindowPlacement::kPlacementNotSet;
-
-// Item n (from 1) of a comma-separated value; the last item runs to the end of the value.
-std::string_view CommaItem(std::string_view value, std::size_t n) {
-  if (n == 0) return {};
-  std::size_t start = 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    std::size_t comma = value.find(',', start);
-    if (comma == std::string_view::npos) return {};
-    start = comma + 1;
-  }
-  std::size_t comma = value.find(',', start);
-  return value.substr(start,
-                      comma == std::string_view::npos ? std::string_view::npos : comma - start);
-}
-
-// Item n and everything after it.
-std::string_view CommaRest(std::string_view value, std::size_t n) {
-  std::size_t start = 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    std::size_t comma = value.find(',', start);
-    if (comma == std::string_view::npos) return {};
-    start = comma + 1;
-  }
-  return value.substr(start);
-}
 
 std::vector<QueueField<SectorRecord>> SectorFields() {
   return {QueueFieldOf(&SectorRecord::FAMILY, kSectorFieldMax),
@@ -65,6 +41,17 @@ std::int32_t StoredNumber(const std::string& text) {
   if (v < INT32_MIN) v = INT32_MIN;
   if (v > INT32_MAX) v = INT32_MAX;
   return static_cast<std::int32_t>(v);
+}
+
+// Sorted, duplicate-free sector lists.
+void InsertSorted(std::vector<SectorRecord>& list, SectorRecord record) {
+  auto at = std::lower_bound(list.begin(), list.end(), record);
+  if (at == list.end() || *at != record) list.insert(at, std::move(record));
+}
+
+void EraseSorted(std::vector<SectorRecord>& list, const SectorRecord& record) {
+  auto at = std::lower_bound(list.begin(), list.end(), record);
+  if (at != list.end() && *at == record) list.erase(at);
 }
 
 }  // namespace
@@ -155,6 +142,8 @@ void IniManager::Init(std::string_view fileName, std::int32_t storageKind, std::
   NVTYPE = storageKind;
   EXTRADATA = extraData;
   SECTORS = std::make_unique<std::vector<SectorRecord>>();
+  addedSectors_.clear();
+  removedSectors_.clear();
   BeforeLoadSectors();
   FetchQueue(kSectorSection, kSectorName, *SECTORS, SectorFields());
   // The stored list may have been edited by hand; the invariant is restored at once.
@@ -165,8 +154,28 @@ void IniManager::Init(std::string_view fileName, std::int32_t storageKind, std::
 void IniManager::Kill() {
   CriticalGuard guard(*CRITSECT);
   if (!SECTORS) return;
-  UpdateQueue(kSectorSection, kSectorName, *SECTORS, SectorFields());
+  // Another copy of the program using the same storage may have registered or removed sectors
+  // since this one loaded them: start from what is stored now and apply only this run's own
+  // changes, so that neither copy drops the other's. The storage's directory is held meanwhile,
+  // so two copies that end at the same moment merge one after the other.
+  std::unique_ptr<DirectoryLock> hold;
+  if (NVTYPE == kIniSettingsFile) hold = std::make_unique<DirectoryLock>(FILENAME);
+  if (NVTYPE == kIniRegistry) {
+    std::string registryFile = RegistryFilePath(RegistryRoot(EXTRADATA));
+    if (!registryFile.empty()) hold = std::make_unique<DirectoryLock>(registryFile);
+  }
+  std::vector<SectorRecord> merged;
+  FetchQueue(kSectorSection, kSectorName, merged, SectorFields());
+  std::erase_if(merged, [&](const SectorRecord& r) {
+    return std::binary_search(removedSectors_.begin(), removedSectors_.end(), r);
+  });
+  merged.insert(merged.end(), addedSectors_.begin(), addedSectors_.end());
+  std::sort(merged.begin(), merged.end());
+  merged.erase(std::unique(merged.begin(), merged.end()), merged.end());
+  UpdateQueue(kSectorSection, kSectorName, merged, SectorFields());
   SECTORS.reset();
+  addedSectors_.clear();
+  removedSectors_.clear();
 }
 
 std::string IniManager::TryFetch(std::string_view section, std::string_view entry) {
@@ -186,7 +195,7 @@ std::string IniManager::FetchField(std::string_view section, std::string_view en
                                    std::uint8_t n) {
   CriticalGuard guard(*CRITSECT);
   std::string value = TryFetch(section, entry, kUnknownField, FILENAME);
-  return std::string(CommaItem(value, n));
+  return ListItem(value, n);
 }
 
 void IniManager::Update(std::string_view section, std::string_view entry, std::string_view value) {
@@ -210,7 +219,7 @@ void IniManager::FetchRows(std::string_view section, std::string_view name, std:
     std::string entry = std::string(name) + "_" + std::to_string(i);
     std::string value = TryFetch(section, entry, kUnknownField, FILENAME);
     for (std::size_t f = 1; f <= fieldCount; ++f) {
-      items[f - 1] = f == fieldCount ? CommaRest(value, f) : CommaItem(value, f);
+      items[f - 1] = ListItem(value, f, /*rest=*/f == fieldCount);
     }
     append(items);
   }
@@ -222,12 +231,7 @@ void IniManager::UpdateRows(std::string_view section, std::string_view name, std
   BatchScope batch(*this);
   Update(section, name, std::to_string(count));
   for (std::size_t i = 0; i < count; ++i) {
-    std::string value;
-    std::vector<std::string> items = row(i);
-    for (std::size_t f = 0; f < items.size(); ++f) {
-      if (f > 0) value += ',';
-      value += items[f];
-    }
+    std::string value = JoinListItems(row(i));
     std::string entry = std::string(name) + "_" + std::to_string(i + 1);
     Update(section, entry, CutSettingText(value, kQueueValueMax));
   }
@@ -290,8 +294,18 @@ void IniManager::AddSector(std::string_view sectorString) {
   CriticalGuard guard(*CRITSECT);
   if (!SECTORS) return;
   SectorRecord record = ParseSectorString(sectorString);
-  auto at = std::lower_bound(SECTORS->begin(), SECTORS->end(), record);
-  if (at == SECTORS->end() || *at != record) SECTORS->insert(at, std::move(record));
+  InsertSorted(addedSectors_, record);
+  EraseSorted(removedSectors_, record);
+  InsertSorted(*SECTORS, std::move(record));
+}
+
+void IniManager::DeleteSector(std::string_view sectorString) {
+  CriticalGuard guard(*CRITSECT);
+  if (!SECTORS) return;
+  SectorRecord record = ParseSectorString(sectorString);
+  EraseSorted(addedSectors_, record);
+  EraseSorted(*SECTORS, record);
+  InsertSorted(removedSectors_, std::move(record));
 }
 
 void IniManager::GetSectors(std::string_view family, std::string_view item, std::string_view type,

@@ -95,8 +95,12 @@ class IniManager {
   // resolved against the current working directory at each access.
   void Init(std::string_view fileName, std::int32_t storageKind = kIniSettingsFile,
             std::int32_t extraData = 0);
-  // When SECTORS exists: writes it as the saved list "Sectors" and disposes of it. A second call
-  // does nothing.
+  // When SECTORS exists: writes the saved list "Sectors" and disposes of SECTORS. The list
+  // written is the one stored at this moment (which another copy of the program may have
+  // changed since Init) with this run's AddSector and DeleteSector calls applied, so copies that
+  // share the storage keep each other's sectors. For a settings file (and the registry store)
+  // the directory that holds it is locked from the read to the write (DirectoryLock), so copies
+  // that end together merge in turn. A second call does nothing.
   void Kill();
 
   // ---- Entries. Thread: any.
@@ -146,8 +150,9 @@ class IniManager {
   //
   // `fields` names up to four fields of the record type (QueueFieldOf(&R::member) for a data
   // member); further ones are ignored. Fields are named without gaps, so field i is stored as
-  // item i of the record's value. A field value holding "," comes back whole only in the last
-  // field, which takes the rest of the value when loaded.
+  // item i of the record's value (JoinListItems and ListItem in QueueField.h: a field holding
+  // "," is written in double quotes and comes back whole). An unquoted last field takes the
+  // rest of the value when loaded, as lists written before fields were quoted need.
 
   // Appends one record per stored entry name_1 .. name_count (count from entry `name`; missing,
   // negative or not a number = 0, at most kQueueCountMax). Each record starts as R{} and gets
@@ -167,8 +172,8 @@ class IniManager {
   }
 
   // Writes entry `name` := the number of records, then name_i := the named fields of record i
-  // joined by "," (cut to kQueueValueMax bytes at a whole character). Entries of an earlier,
-  // longer list beyond the new count are left in place and ignored by FetchQueue.
+  // joined by "," as JoinListItems does (cut to kQueueValueMax bytes at a whole character). Entries
+  // of an earlier, longer list beyond the new count are left in place and ignored by FetchQueue.
   template <class R>
   void UpdateQueue(std::string_view section, std::string_view name, const std::vector<R>& list,
                    const std::vector<QueueField<R>>& fields) {
@@ -203,8 +208,12 @@ class IniManager {
 
   // BuildSectorString(family, item, type) (see SectorRecord.h).
   std::string SectorName(std::string_view family, std::string_view item, std::string_view type);
-  // Parses `sectorString` and adds the sector unless it is registered already.
+  // Parses `sectorString` and adds the sector unless it is registered already. Kill stores it
+  // even when another copy of the program removed it meanwhile.
   void AddSector(std::string_view sectorString);
+  // Parses `sectorString` and removes that sector; Kill keeps it out of the stored list even
+  // when another copy of the program still has it. A sector that is not there is not an error.
+  void DeleteSector(std::string_view sectorString);
   // Empties `list` and appends, in order, each sector whose FAMILY, ITEM and TYPE equal the
   // given filters (an empty filter matches everything; `item` is compared with the escaped form,
   // see EscapeSectorItem), as a record of its FAMILY, its unescaped ITEM (at most 100 bytes)
@@ -221,6 +230,11 @@ class IniManager {
   // Collects kind-0 writes while it lives (nested scopes join the outermost one).
   class BatchScope;
   void FlushPendingWrites();
+
+  // Sectors this run added and removed (sorted, unique), applied to the stored list by Kill.
+  // Guarded by CRITSECT.
+  std::vector<SectorRecord> addedSectors_;
+  std::vector<SectorRecord> removedSectors_;
 
   // Settings-file writes collected by a BatchScope, for the file pendingFile_; applied when the
   // outermost scope ends, or before any read. Guarded by CRITSECT.

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "platform/values/Utf8Text.h"
 #include "platform/values/VarRef.h"
@@ -27,6 +28,18 @@ long long SettingToInteger(std::string_view text);
 inline std::string_view CutSettingText(std::string_view text, std::size_t maxBytes) {
   return text.substr(0, Utf8CutLength(text, maxBytes));
 }
+
+// Saved-list records: the fields of one record joined by ",". A field that holds a "," or
+// begins with a double quote is written enclosed in double quotes, each double quote inside it
+// doubled ("*a,b" is stored as "\"*a,b\""); every other field is written as it is, so records
+// without such fields look exactly as they always did and older files read the same.
+std::string JoinListItems(const std::vector<std::string>& items);
+
+// Item n (from 1) of a stored record. An item that begins with a double quote and is a whole
+// quoted field (closing quote followed by "," or the end) is unquoted; any other item runs to
+// the next "," (with `rest`, to the end of the value: how the last field of a record written
+// before fields were quoted keeps its commas). An n of 0 or beyond the last item gives "".
+std::string ListItem(std::string_view value, std::size_t n, bool rest = false);
 
 // True for the variable types that the settings-file manager converts itself; every runtime
 // type (STRING, CSTRING, DECIMAL, ...) goes through a VarRef instead.

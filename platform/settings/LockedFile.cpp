@@ -142,4 +142,22 @@ FileStatus LockedFile::Replace(std::string_view contents) {
   return FileStatus::kOk;
 }
 
+DirectoryLock::DirectoryLock(const std::string& path) {
+  std::string dir = DirectoryOf(RealPath(path));
+  fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  int rc;
+  do {
+    rc = ::flock(fd_, LOCK_EX);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
 }  // namespace kv

@@ -61,4 +61,27 @@ class LockedFile {
   std::string contents_;
 };
 
+// An exclusive advisory hold (flock) on the directory that holds a file, for a read-modify-write
+// of a settings file that spans several reads and rewrites (merging a saved list with what
+// another process stored meanwhile). Holders of the same directory in this and in other
+// processes exclude each other; LockedFile's hold on the file itself is independent of it, so
+// the file can be read and rewritten while the directory is held. Best effort: when the
+// directory cannot be opened or locked, nothing is held and Held() is false.
+//
+// The hold lasts until the object is destroyed. Not copyable. Thread: one object per thread.
+class DirectoryLock {
+ public:
+  // Locks the directory of `path` (symbolic links followed; "." for a bare file name), waiting
+  // for other holders.
+  explicit DirectoryLock(const std::string& path);
+  ~DirectoryLock();
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace kv

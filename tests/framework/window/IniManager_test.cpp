@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -107,7 +109,7 @@ TEST_F(IniManagerTest, SavedListsOfRuntimeRecords) {
   rows[0].tag = "t,u";
   rows[1].name = "second";
   ini.UpdateQueue("Q", "Rows", rows, fields);
-  EXPECT_EQ(Stored("Q", "Rows_1"), "first,-4,t,u");
+  EXPECT_EQ(Stored("Q", "Rows_1"), "first,-4,\"t,u\"") << "a field with a comma is quoted";
   EXPECT_EQ(Stored("Q", "Rows_2"), "second,0,");
   std::vector<Query> loaded;
   ini.FetchQueue("Q", "Rows", loaded, fields);
@@ -183,6 +185,51 @@ TEST_F(IniManagerTest, SavedListsRoundTrip) {
   ASSERT_EQ(shorter.size(), 1u);
   EXPECT_EQ(shorter[0].name, "x");
   EXPECT_EQ(shorter[0].count, 7);
+}
+
+// Query values such as "*a,b" must come back as typed in every field, and lists written before
+// fields were quoted (or by hand) must read as they always did.
+TEST_F(IniManagerTest, CommasAndQuotesInFieldsComeBackAsStored) {
+  const std::vector<Row> rows = {
+      {"*a,b", 1, 0, "x", 0},     {",", 2, 0, ",lead", 0}, {"\"q\"", 3, 0, "say \"hi\"", 0},
+      {"\"", 4, 0, "\"a\",b", 0}, {"a\"b", 5, 0, "", 0},   {"", 6, 0, "end,", 0},
+  };
+  ini.UpdateQueue("C", "Rows", rows, RowFields());
+  EXPECT_EQ(Stored("C", "Rows_1"), "\"*a,b\",1,0,x");
+  EXPECT_EQ(Stored("C", "Rows_5"), "a\"b,5,0,") << "a quote inside a plain field stays as it is";
+  std::vector<Row> loaded;
+  ini.FetchQueue("C", "Rows", loaded, RowFields());
+  ASSERT_EQ(loaded.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(loaded[i].name, rows[i].name) << i;
+    EXPECT_EQ(loaded[i].count, rows[i].count) << i;
+    EXPECT_EQ(loaded[i].note, rows[i].note) << i;
+  }
+
+  // Values as older copies of the program (or a person) wrote them.
+  struct Old {
+    const char* stored;
+    const char* name;
+    long count;
+    const char* note;
+  };
+  const Old old[] = {
+      {"plain,7,0,last, with, commas", "plain", 7, "last, with, commas"},
+      {"\"unclosed,8,0,n", "\"unclosed", 8, "n"},
+      {"\"a\"b,9,0,n", "\"a\"b", 9, "n"},
+      {"x,1,0,\"open", "x", 1, "\"open"},
+  };
+  for (const Old& o : old) {
+    ASSERT_EQ(PutProfileString("O", "Rows", "1", file), ProfileStatus::kOk);
+    ASSERT_EQ(PutProfileString("O", "Rows_1", o.stored, file), ProfileStatus::kOk);
+    std::vector<Row> back;
+    ini.FetchQueue("O", "Rows", back, RowFields());
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].name, o.name) << o.stored;
+    EXPECT_EQ(back[0].count, o.count) << o.stored;
+    EXPECT_EQ(back[0].note, o.note) << o.stored;
+    EXPECT_EQ(ini.FetchField("O", "Rows_1", 1), o.name) << o.stored;
+  }
 }
 
 TEST_F(IniManagerTest, ARecordTheFileCannotHoldIsDroppedAlone) {
@@ -450,6 +497,86 @@ TEST(IniManagerConcurrency, ThreadsWritingEntriesAndSectorsLoseNothing) {
       EXPECT_EQ(FindProfileString("Thread" + std::to_string(t % 2), name, file), std::to_string(i));
     }
   }
+}
+
+// Six copies of the program in one folder, all started before any ends, end at the same
+// moment: every copy's sectors survive, a sector one copy deleted stays deleted, and sectors no
+// copy touched stay as they were.
+TEST(IniManagerProcesses, CopiesEndingTogetherKeepEachOthersSectors) {
+  test::TempDirectory dir;
+  std::string file = dir.File("Korvandel.INI");
+  {
+    IniManager first;
+    first.Init(file);
+    first.AddSector(first.SectorName("Browse", "old", "Query"));
+    first.AddSector(first.SectorName("Browse", "keep,me", "Query"));
+    first.Kill();
+  }
+  auto exists = [](const std::string& path) { return std::filesystem::exists(path); };
+  constexpr int kCopies = 6;
+  std::vector<std::unique_ptr<test::ChildProcess>> copies;
+  for (int k = 0; k < kCopies; ++k) {
+    copies.push_back(std::make_unique<test::ChildProcess>([&, k] {
+      IniManager ini;
+      ini.Init(file);
+      ini.AddSector(ini.SectorName("Browse", "copy" + std::to_string(k), "Query"));
+      if (k == 0) ini.DeleteSector(ini.SectorName("Browse", "old", "Query"));
+      if (k == 1) ini.AddSector(ini.SectorName("Other", "a,b", "Query"));
+      std::ofstream(dir.File("ready" + std::to_string(k))).put('1');
+      while (!exists(dir.File("go"))) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      ini.Kill();
+      return 0;
+    }));
+  }
+  for (int k = 0; k < kCopies; ++k) {
+    while (!exists(dir.File("ready" + std::to_string(k)))) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  std::ofstream(dir.File("go")).put('1');
+  for (auto& copy : copies) ASSERT_EQ(copy->Wait(), 0);
+
+  IniManager after;
+  after.Init(file);
+  std::vector<SectorRecord> all;
+  after.GetSectors("", "", "", all);
+  std::vector<SectorRecord> expected = {{"Browse", "keep,me", "Query"}, {"Other", "a,b", "Query"}};
+  for (int k = 0; k < kCopies; ++k)
+    expected.push_back({"Browse", "copy" + std::to_string(k), "Query"});
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(all, expected);
+  after.Kill();
+}
+
+// Within one process: copies that end one after the other, a sector deleted and added again.
+TEST(IniManagerSectors, KillAppliesThisRunsChangesToWhatIsStoredNow) {
+  test::TempDirectory dir;
+  std::string file = dir.File("Korvandel.INI");
+  IniManager a, b;
+  a.Init(file);
+  b.Init(file);
+  a.AddSector("F$one$$Q");
+  b.AddSector("F$two$$Q");
+  b.AddSector("F$gone$$Q");
+  b.DeleteSector("F$gone$$Q");
+  a.DeleteSector("F$never$$Q");  // not there: nothing happens
+  a.Kill();
+  b.Kill();
+  IniManager c;
+  c.Init(file);
+  EXPECT_EQ(*c.SECTORS, (std::vector<SectorRecord>{{"F", "one", "Q"}, {"F", "two", "Q"}}));
+  c.DeleteSector("F$one$$Q");
+  c.AddSector("F$three$$Q");
+  IniManager d;  // started before c ends, re-adds what c deletes
+  d.Init(file);
+  d.DeleteSector("F$one$$Q");
+  d.AddSector("F$one$$Q");
+  c.Kill();
+  d.Kill();
+  IniManager e;
+  e.Init(file);
+  EXPECT_EQ(*e.SECTORS,
+            (std::vector<SectorRecord>{{"F", "one", "Q"}, {"F", "three", "Q"}, {"F", "two", "Q"}}));
 }
 
 TEST(IniManagerProcesses, AnotherProcessSeesWhatOneWrote) {
