@@ -40,6 +40,11 @@ void BrowseManager::TakeAcceptedControl(std::int32_t control) {
     }
     return;
   }
+  if (control == QUERYCONTROL) {
+    if (QUERY != nullptr) QUERY->CurrentItem = "";
+    TakeQuery();
+    return;
+  }
   if (control == TOOLCONTROL) {
     if (POPUP) POPUP->Toolbox("Browse Actions");
     return;
@@ -65,6 +70,48 @@ ResponseCode BrowseManager::AskRecord(RequestCode request) {
 
 ResponseCode BrowseManager::EditInPlace(RequestCode) {
   return RequestCancelled;
+}
+
+// ---- Query by example ---------------------------------------------------------------------------
+
+void BrowseManager::TakeQuery() {
+  if (QUERY == nullptr) return;
+  if (QUERY->Ask()) ApplyQuery();
+  if (QUERY->MenuEnabled && POPUP) QUERY->BuildQueryMenu(*POPUP, QUERYCONTROL);
+}
+
+void BrowseManager::TakeQueryMenuChoice() {
+  if (QUERY == nullptr || !POPUP || !QUERY->TakeMenuChoice(*POPUP)) return;
+  // The choice is the new query as it stands: it is applied at once, without the entry window.
+  ApplyQuery();
+  if (QUERY->MenuEnabled) QUERY->BuildQueryMenu(*POPUP, QUERYCONTROL);
+}
+
+void BrowseManager::GiveQueryFilter() {
+  SetFilter(QUERY->GetFilter(), kQueryFilter);
+  if (QUERYRESULT != 0) WINDOW->MYWINDOW.SetText(QUERYRESULT, QUERY->GetFilter());
+}
+
+void BrowseManager::ApplyQuery() {
+  if (QUERY == nullptr) return;
+  if (QUERYSHARED && ORDER != nullptr && !ORDER->ROWS.empty()) {
+    const int remembered = int(ORDER->CURRENT) + 1;
+    for (int n = 1; n <= int(ORDER->ROWS.size()); ++n) {
+      (void)SetSort(n);
+      GiveQueryFilter();
+    }
+    (void)SetSort(remembered);
+  } else {
+    GiveQueryFilter();
+  }
+  Refresh(1);
+}
+
+void BrowseManager::AddQueryItems() {
+  if (QUERYCONTROL == 0 || !POPUP) return;
+  if (POPUP->GetItems() > 0) POPUP->AddItem("-", "Separator2");
+  POPUP->AddItemMimic("!&Query", "Query", QUERYCONTROL);
+  if (QUERY != nullptr && QUERY->MenuEnabled) QUERY->BuildQueryMenu(*POPUP, QUERYCONTROL);
 }
 
 }  // namespace kv

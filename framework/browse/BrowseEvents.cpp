@@ -87,6 +87,9 @@ void BrowseManager::SetAlerts() {
       if (row.LOCATOR != nullptr) row.LOCATOR->SetAlerts(list);
     }
   }
+  // The pop-up items of the record actions and print come before these, select and the
+  // toolbox after them.
+  AddQueryItems();
 }
 
 // ---- Selection ----------------------------------------------------------------------------------
@@ -239,6 +242,9 @@ void BrowseManager::TakeEvent() {
         case kEventScrollBottom:
           TakeScroll(0);
           break;
+        case kEventLocate:
+          TakeQuery();
+          break;
         case kEventAlertKey:
           (void)TakeKey();
           break;
@@ -251,6 +257,9 @@ void BrowseManager::TakeEvent() {
     }
   } else if (ILC != nullptr) {
     CURRENTCHOICE = ILC->Choice();
+  }
+  if (QUERYCONTROL != 0 && e.control == QUERYCONTROL && e.code == kEventNewSelection) {
+    TakeQueryMenuChoice();
   }
   NEEDREFRESH = 0;
   if (e.code == kEventAccepted) TakeAcceptedControl(e.control);

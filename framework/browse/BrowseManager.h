@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/browse/BrowseQuery.h"
 #include "framework/browse/BrowseQueue.h"
 #include "framework/browse/BrowseSortOrder.h"
 #include "framework/browse/IListControl.h"
 #include "framework/browse/PopupManager.h"
 #include "framework/browse/QueueListAdapter.h"
-#include "framework/data/ViewManager.h"
 #include "framework/data/FieldPairList.h"
+#include "framework/data/ViewManager.h"
 #include "framework/window/RequestCode.h"
 #include "framework/window/WindowComponent.h"
 
@@ -21,7 +22,6 @@ class ColumnEditor;
 class EditInPlaceManager;
 class FileManager;
 class Locator;
-class QueryManager;
 class RowQueue;
 class ThumbStep;
 class ToolbarManager;
@@ -233,6 +233,14 @@ class BrowseManager : public ViewManager {
   // Edits the highlighted row in the list itself. This class has no editors and answers
   // RequestCancelled; an edit-in-place browse overrides it.
   virtual ResponseCode EditInPlace(RequestCode request);
+  // Query by example (only with a QUERY): when the user confirms the entry window, ApplyQuery;
+  // then, when the query's MenuEnabled is set, its saved queries in the pop-up menu are rebuilt.
+  // Runs for the query button and for the list's locate request.
+  virtual void TakeQuery();
+  // Gives the query's filter (GetFilter) to the view manager under the id "9 - QBE": to every
+  // order when QUERYSHARED (the current order is current again afterwards), else to the
+  // current one; shows it in the QUERYRESULT control when there is one; then Refresh(force).
+  virtual void ApplyQuery();
 
   // ==== BrowseRefresh.cpp: thumb, record refresh and redisplay ================================
 
@@ -325,7 +333,7 @@ class BrowseManager : public ViewManager {
   std::int32_t PRINTCONTROL = 0;
   std::uint16_t PRINTPROCEDURE = 0;
   std::unique_ptr<std::vector<RecordProcessor*>> PROCESSORS;  // not owned; Kill releases each
-  QueryManager* QUERY = nullptr;
+  BrowseQuery* QUERY = nullptr;  // not owned; query by example, optional
   std::int32_t QUERYCONTROL = 0;
   std::int32_t QUERYRESULT = 0;
   std::uint8_t QUERYSHARED = 0;
@@ -371,9 +379,17 @@ class BrowseManager : public ViewManager {
   void ResetToFreeElement();
   void PressButton(std::int32_t control, bool loadRow);
   // The accepted control's action: a record button (the window manager's Update re-reads the
-  // record; unless it vanished, AskRecord), the select button, the print button, the toolbox
-  // button, else the locator's entry control.
+  // record; unless it vanished, AskRecord), the select button, the print button, the query
+  // button (CurrentItem cleared, TakeQuery), the toolbox button, else the locator's entry
+  // control.
   void TakeAcceptedControl(std::int32_t control);
+  // A saved query chosen from the pop-up menu (the new-selection event its item posts to the
+  // query button): when the query takes the choice, its filter is applied and the menu rebuilt.
+  void TakeQueryMenuChoice();
+  // The pop-up items of the query button: a separator "Separator2" when the menu has items,
+  // "!&Query" following the button, and the saved queries (when MenuEnabled).
+  void AddQueryItems();
+  void GiveQueryFilter();
   void EndSelection();
   void PositionAtVanishedRow();
   // The list control's number, 0 without one.

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/browse/BrowseQuery.h"
 #include "framework/query/QueryField.h"
 #include "framework/query/QueryVisual.h"
 #include "framework/window/SectorRecord.h"
@@ -46,7 +47,7 @@ class PopupManager;
 // Life: construct -> Init -> AddItem for each column -> use -> Kill (safe twice; the
 // destructor calls it). Thread: the logical thread of the browse that owns it; nothing here
 // locks (Settings locks itself).
-class QueryManager {
+class QueryManager : public BrowseQuery {
  public:
   static constexpr std::size_t kFilterMax = 4999;   // bytes of a filter; longer ones are cut
   static constexpr std::size_t kValueMax = 999;     // bytes of a value being processed
@@ -85,7 +86,6 @@ class QueryManager {
   std::uint8_t MenuEnabled = 1;                  // off: TakeMenuChoice handles nothing
   std::string ItemIcon = "edit-find";            // icon of the saved-query items and "C&lear"
   std::string ViewIcon = "folder-saved-search";  // icon of the "View" sub-menu
-  String<100> CurrentItem;                       // the pop-up item chosen last
 
   // ---- Life ----------------------------------------------------------------------------------
 
@@ -105,14 +105,14 @@ class QueryManager {
   // The query style: Visual's, SingleValueStyle without one.
   std::int32_t Style() const;
   // Lets the user enter the query through Visual: true when confirmed. False without a Visual.
-  bool Ask();
+  bool Ask() override;
 
   // ---- Filter building -----------------------------------------------------------------------
 
   // The filter of all fields joined by " AND " in list order, "" when no field has a value.
   // In SingleValueStyle a value in LOW is moved into MIDDLE (when MIDDLE is empty) and LOW and
   // HIGH are emptied; nothing else in the list changes.
-  std::string GetFilter();
+  std::string GetFilter() override;
   // Empties LOW, MIDDLE and HIGH of every field.
   void ClearQuery();
   // Splits the leading operator characters ("=", "<", ">", "~") off `text` and combines them
@@ -182,12 +182,12 @@ class QueryManager {
   // in name order, a separator and "C&lear"; "View" holds only the disabled "Empty" and
   // "C&lear" when a query is active but none is saved, and is removed when neither. Each item
   // posts the new-selection event to `queryControl` when chosen. Thread: the popup's owner.
-  void BuildQueryMenu(PopupManager& popup, std::int32_t queryControl);
+  void BuildQueryMenu(PopupManager& popup, std::int32_t queryControl) override;
   // After a query item was chosen from `popup`: false when MenuEnabled is off. Otherwise
   // CurrentItem := the popup's last selection; a saved-query item restores its query, anything
   // else ("C&lear") empties the query; the result is saved as "tsMRU"; true (the browse then
   // applies the new filter).
-  bool TakeMenuChoice(PopupManager& popup);
+  bool TakeMenuChoice(PopupManager& popup) override;
   // `name` as a pop-up item text that shows it unchanged ("&" doubled); characters the menu
   // string cannot carry ("|", "{", "}", "[") are replaced by look-alikes, and a leading mark
   // character is kept from acting as a mark.

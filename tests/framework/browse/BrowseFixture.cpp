@@ -66,7 +66,7 @@ std::string Upper(std::string s) {
   return s;
 }
 
-WindowDefinition ListDefinition(int rows, bool scrollBar) {
+WindowDefinition ListDefinition(int rows, bool scrollBar, bool query) {
   WindowDefinition def("Browse Items");
   def.Size(320, 30 + 10 * rows + 20).Resizable();
   def.List("?LIST",
@@ -81,6 +81,10 @@ WindowDefinition ListDefinition(int rows, bool scrollBar) {
   def.Button("?VIEW", "&View").At(136, y, 40, 14);
   def.Button("?SELECT", "&Select").At(180, y, 40, 14);
   def.Button("?CLOSE", "&Close").At(224, y, 40, 14);
+  if (query) {
+    def.Button("?QUERY", "&Query").At(268, y, 40, 14);
+    def.Prompt("?QUERYRESULT", "").At(4, y + 16, 300, 10);
+  }
   return def;
 }
 
@@ -217,7 +221,7 @@ ResultLevel ItemsBrowse::Init() {
     browse.VIEWCONTROL = kViewButton;
     browse.SELECTCONTROL = kSelect;
   }
-  Open(ListDefinition(setup_.visibleRows, setup_.scrollBar));
+  Open(ListDefinition(setup_.visibleRows, setup_.scrollBar, setup_.queryControls));
   ThumbStep* step = nullptr;
   if (setup_.step == Step::kNumeric) step = &numericStep;
   if (setup_.step == Step::kText) step = &textStep;

@@ -109,7 +109,8 @@ struct BrowseSetup {
   bool locator = true;
   bool noCase = true;
   bool scrollBar = true;
-  bool buttons = true;  // insert, change, delete, view, select buttons wired
+  bool buttons = true;         // insert, change, delete, view, select buttons wired
+  bool queryControls = false;  // the window also has ?QUERY and ?QUERYRESULT (kQuery...)
   RequestCode request = 0;
   Item load;  // the record in the buffer when the procedure starts (empty code: cleared)
   // Runs after the orders, locator and fields were added, before the window opens.
@@ -142,6 +143,8 @@ inline constexpr int kDelete = 4;
 inline constexpr int kViewButton = 5;
 inline constexpr int kSelect = 6;
 inline constexpr int kClose = 7;
+inline constexpr int kQuery = 8;  // with BrowseSetup::queryControls
+inline constexpr int kQueryResult = 9;
 
 // The list procedure: a window with an immediate list and the record buttons; the browse over
 // a view of the items table in key order; the locator on the order's free element.
