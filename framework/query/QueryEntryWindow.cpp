@@ -1,5 +1,6 @@
 #include "framework/query/QueryEntryWindow.h"
 
+#include <algorithm>
 #include <string>
 
 #include "framework/query/QueryManager.h"

@@ -9,6 +9,7 @@
 #include "framework/window/IniManager.h"
 #include "framework/window/WindowManager.h"
 #include "platform/thread/LogicalThread.h"
+#include "platform/values/Utf8Text.h"
 #include "platform/window/Event.h"
 #include "platform/window/EventLoop.h"
 #include "platform/window/ModalServices.h"
