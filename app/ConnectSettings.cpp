@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/Globals.h"
+#include "platform/storage/OwnerString.h"
 
 namespace kv {
 namespace {
@@ -61,15 +62,10 @@ ProfileStatus SaveConnectEntries(const ConnectEntries& e, const std::string& fil
 }
 
 std::string ComposeConnectionString(const ConnectEntries& e) {
-  const std::string server = Clipped(e.server);
-  std::string out;
-  if (server.find(',') != std::string::npos) {
-    out = "\"" + server + "\",";
-  } else {
-    out = server + ",";
-  }
-  out += Clipped(e.dbName);
-  if (e.windowsAuth == 0) out += "," + Clipped(e.user) + "," + Clipped(e.pass);
+  std::string out = ComposeOwnerPart(Clipped(e.server)) + ",";
+  out += ComposeOwnerPart(Clipped(e.dbName));
+  if (e.windowsAuth == 0)
+    out += "," + ComposeOwnerPart(Clipped(e.user)) + "," + ComposeOwnerPart(Clipped(e.pass));
   return out;
 }
 

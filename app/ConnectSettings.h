@@ -44,12 +44,14 @@ ConnectEntries LoadConnectEntries(const std::string& file);
 
 // The connection string (the tables' owner), composed from the entries with trailing blanks
 // removed from each text:
-//   server part   the server, enclosed in double quotes when it contains a comma
-//                 (srv,1433 gives "srv,1433"), then ","
+//   server part   the server (srv,1433 gives "srv,1433"), then ","
 //   database      the database name
 //   credentials   when windowsAuth is 0: "," user "," password
-// With Windows authentication the string has exactly two parts: srv,db. The whole string is
-// kept, whatever its length: a cut string would connect with a wrong password or database.
+// Each part that holds a comma or a double quote is enclosed in double quotes, with its double
+// quotes doubled (ComposeOwnerPart), so that every value reaches the storage layer as typed: a
+// user do,main stays the user. With Windows authentication the string has exactly two parts:
+// srv,db. The whole string is kept, whatever its length: a cut string would connect with a
+// wrong password or database.
 std::string ComposeConnectionString(const ConnectEntries& entries);
 
 }  // namespace kv

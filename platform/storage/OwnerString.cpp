@@ -66,43 +66,69 @@ bool SqliteFileName(std::string_view name, OwnerSpec* out, std::string* why) {
   return true;
 }
 
+// Reads one part from the front of `rest` (which starts at the part, after its comma): a
+// quoted part to its closing quote, or plain text up to the next comma (to the end when
+// `toEnd`). Leaves `rest` at the comma after the part, or empty.
+bool TakePart(std::string_view& rest, bool toEnd, std::string_view name, std::string* value,
+              std::string* why) {
+  value->clear();
+  if (!rest.empty() && rest.front() == '"') {
+    std::size_t at = 1;
+    for (;;) {
+      std::size_t quote = rest.find('"', at);
+      if (quote == std::string_view::npos)
+        return Fail(why, "unterminated quote in the " + std::string(name));
+      value->append(rest.substr(at, quote - at));
+      if (quote + 1 < rest.size() && rest[quote + 1] == '"') {
+        *value += '"';
+        at = quote + 2;
+        continue;
+      }
+      rest.remove_prefix(quote + 1);
+      break;
+    }
+    if (!rest.empty() && rest.front() != ',')
+      return Fail(why, "unexpected text after the quoted " + std::string(name));
+    return true;
+  }
+  std::size_t comma = toEnd ? std::string_view::npos : rest.find(',');
+  value->assign(rest.substr(0, comma));
+  rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma);
+  return true;
+}
+
 }  // namespace
+
+std::string ComposeOwnerPart(std::string_view value) {
+  if (value.find_first_of(",\"") == std::string_view::npos) return std::string(value);
+  std::string out = "\"";
+  for (char c : value) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  out += '"';
+  return out;
+}
 
 bool ParseOwner(std::string_view owner, OwnerSpec* out, std::string* why) {
   OwnerSpec spec;
   std::string_view rest = owner;
-  // Server part: quoted (may hold commas) or up to the first comma.
-  if (!rest.empty() && rest.front() == '"') {
-    size_t close = rest.find('"', 1);
-    if (close == std::string_view::npos) return Fail(why, "unterminated quote in the server");
-    spec.server = std::string(rest.substr(1, close - 1));
-    rest = rest.substr(close + 1);
-    if (!rest.empty() && rest.front() != ',')
-      return Fail(why, "unexpected text after the quoted server");
-  } else {
-    size_t comma = rest.find(',');
-    spec.server = std::string(rest.substr(0, comma));
-    rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma);
-  }
-  // Database, user: one part each; the password is everything after the third separator.
-  std::string_view parts[3];
+  if (!TakePart(rest, false, "server", &spec.server, why)) return false;
+  // Database, user and password: one part each; an unquoted password runs to the end.
+  static constexpr std::string_view kNames[3] = {"database", "user", "password"};
+  std::string parts[3];
   int count = 0;
   while (!rest.empty() && count < 3) {
     rest.remove_prefix(1);  // the comma
-    if (count == 2) {
-      parts[count++] = rest;
-      rest = {};
-      break;
-    }
-    size_t comma = rest.find(',');
-    parts[count++] = rest.substr(0, comma);
-    rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma);
+    if (!TakePart(rest, count == 2, kNames[count], &parts[count], why)) return false;
+    ++count;
   }
-  spec.database = std::string(parts[0]);
+  if (!rest.empty()) return Fail(why, "unexpected text after the quoted password");
+  spec.database = parts[0];
   spec.integratedLogin = count < 2;
   if (!spec.integratedLogin) {
-    spec.user = std::string(parts[1]);
-    spec.password = std::string(parts[2]);
+    spec.user = parts[1];
+    spec.password = parts[2];
   }
 
   constexpr std::string_view kPg = "postgresql://";
@@ -137,35 +163,77 @@ bool IsSafeOdbcValue(std::string_view value) {
   return true;
 }
 
-bool BuildOdbcConnectionString(const OwnerSpec& spec, std::string_view driverName, std::string* out,
-                               std::string* why) {
+namespace {
+
+bool ContainsNoCase(std::string_view text, std::string_view lowerNeedle) {
+  if (lowerNeedle.size() > text.size()) return false;
+  for (std::size_t i = 0; i + lowerNeedle.size() <= text.size(); ++i) {
+    std::size_t k = 0;
+    while (k < lowerNeedle.size() &&
+           std::tolower(static_cast<unsigned char>(text[i + k])) == lowerNeedle[k])
+      ++k;
+    if (k == lowerNeedle.size()) return true;
+  }
+  return false;
+}
+
+// Why `value` (the `name` of the owner) cannot be carried, or empty when it can. `braced`: the
+// value goes between braces; otherwise it stands bare. `dsnChecked`: the value enters the
+// connection string that the toolkit's ODBC layer searches for ".dsn".
+std::string RefusalOf(std::string_view name, std::string_view value, bool braced, bool dsnChecked) {
+  const std::string n(name);
+  if (HasControl(value))
+    return "the " + n + " holds a control character, which a connection string cannot carry";
+  if (braced && value.find("};") != std::string_view::npos)
+    return "the " + n +
+           " holds \"}\" followed by \";\": the SQL Server driver ends the value there and "
+           "would read the rest as further settings";
+  if (!braced) {
+    for (char c : value) {
+      if (c == ';' || c == '{' || c == '}' || c == '=')
+        return "the " + n + " holds \"" + std::string(1, c) +
+               "\", which the SQL Server driver reads as connection-string syntax";
+    }
+  }
+  if (dsnChecked && ContainsNoCase(value, ".dsn"))
+    return "the " + n +
+           " holds \".dsn\": the ODBC layer would take the whole connection string for the name "
+           "of a data source file";
+  return {};
+}
+
+}  // namespace
+
+bool BuildOdbcLogin(const OwnerSpec& spec, std::string_view driverName, OdbcLogin* out,
+                    std::string* why) {
   struct Checked {
     std::string_view name;
-    const std::string& value;
+    std::string_view value;
+    bool braced;
+    bool dsnChecked;
   };
   const Checked checked[] = {
-      {"host", spec.host}, {"port", spec.port}, {"database", spec.database}, {"user", spec.user}};
+      {"driver name", driverName, false, true}, {"server name", spec.host, false, true},
+      {"port", spec.port, false, true},         {"database name", spec.database, true, true},
+      {"user name", spec.user, true, false},    {"password", spec.password, true, false},
+  };
   for (const Checked& c : checked) {
-    if (!IsSafeOdbcValue(c.value))
-      return Fail(why, "the " + std::string(c.name) + " holds a character that is not allowed");
+    std::string refusal = RefusalOf(c.name, c.value, c.braced, c.dsnChecked);
+    if (!refusal.empty()) return Fail(why, std::move(refusal));
   }
-  if (!IsSafeOdbcValue(driverName)) return Fail(why, "the driver name is not allowed");
-  if (HasControl(spec.password)) return Fail(why, "the password holds control characters");
-  std::string s = "Driver={" + std::string(driverName) + "};Server=" + spec.host + ";";
+  OdbcLogin login;
+  std::string& s = login.connectionString;
+  s = "Driver={" + std::string(driverName) + "};Server=" + spec.host + ";";
   if (!spec.port.empty()) s += "Port=" + spec.port + ";";
-  if (!spec.database.empty()) s += "Database=" + spec.database + ";";
+  if (!spec.database.empty()) s += "Database={" + spec.database + "};";
   if (spec.integratedLogin) {
     s += "Trusted_Connection=Yes;";
   } else {
-    s += "UID=" + spec.user + ";PWD={";
-    for (char c : spec.password) {
-      s += c;
-      if (c == '}') s += '}';
-    }
-    s += "};";
+    login.uid = "{" + spec.user + "}";
+    login.pwd = "{" + spec.password + "}";
   }
-  s += "TDS_Version=7.4;ClientCharset=UTF-8;";
-  *out = std::move(s);
+  s += "TDS_Version=7.4;ClientCharset=UTF-8";
+  *out = std::move(login);
   return true;
 }
 

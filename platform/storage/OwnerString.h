@@ -7,9 +7,11 @@ namespace kv {
 
 // Owner strings name the database a table lives in. The connection dialog composes them as
 //   server,database[,user,password]
-// where a server that itself contains a comma (a port: host,1433) is written in double quotes,
-// and the password is everything after the third separator (it may contain commas). Two parts
-// only (no user and password) ask for the operating system's integrated login.
+// A part that holds a comma or a double quote is written in double quotes, with each double
+// quote inside doubled: a server with a port ("host,1433"), a user "do,main" or a database
+// "a,b" stay one part each. An unquoted password is everything after the third separator (it
+// may contain commas). Two parts only (no user and password) ask for the operating system's
+// integrated login.
 //
 // The server part selects the database:
 //   empty                      the embedded SQLite database: a file in the working directory
@@ -32,23 +34,47 @@ struct OwnerSpec {
 };
 
 // Parses `owner`. Returns true and fills `out`; false (with the reason in `why`, when given)
-// for a string that names no usable database: an unterminated quote, a port that is not a
-// number, a PostgreSQL address without a host, an SQLite name that is not a plain file name
-// (path separators or "..": the file must stay in the working directory). Thread: any.
+// for a string that names no usable database: an unterminated quote or text after a closing
+// quote, a port that is not a number, a PostgreSQL address without a host, an SQLite name that
+// is not a plain file name (path separators or "..": the file must stay in the working
+// directory). Thread: any.
 [[nodiscard]] bool ParseOwner(std::string_view owner, OwnerSpec* out, std::string* why = nullptr);
+
+// One part of an owner string as ComposeOwnerPart writes it: `value` itself, or in double quotes
+// with every double quote doubled when it holds a comma or a double quote. Thread: any.
+std::string ComposeOwnerPart(std::string_view value);
 
 // True when `value` may be written into an ODBC connection string without braces: not empty
 // is not required, but none of ; { } = and no control characters.
 bool IsSafeOdbcValue(std::string_view value);
 
-// Builds the ODBC connection string for a SQL Server owner with the given ODBC driver name:
-//   Driver={name};Server=host;Port=port;Database=db;UID=user;PWD={password};
-//   TDS_Version=7.4;ClientCharset=UTF-8;
-// (Port only when given; Trusted_Connection=Yes instead of UID/PWD for integrated login).
-// Host, port, database and user are checked with IsSafeOdbcValue; the password is braced with
-// every "}" doubled, so no user text can add keys of its own. Returns false (reason in `why`)
-// when a value is refused. Thread: any.
-[[nodiscard]] bool BuildOdbcConnectionString(const OwnerSpec& spec, std::string_view driverName,
-                                             std::string* out, std::string* why = nullptr);
+// What the ODBC layer needs to reach a SQL Server owner through the FreeTDS driver.
+//
+// FreeTDS reads a braced value up to the first "}" that is followed by ";" (or, at the very end
+// of the string, up to the end, closing brace included) and never turns "}}" back into "}";
+// an unbraced value ends at the first ";". So every value is braced and followed by ";", and
+// a value holding "};" cannot be carried at all. The toolkit's ODBC layer, for its part, reads
+// a connection string that contains ".dsn" anywhere as the name of a data source file, and
+// appends the user and the password itself as ";UID=" user ";PWD=" password after that check.
+// Hence the split below: the credentials never enter `connectionString`.
+struct OdbcLogin {
+  // Driver={name};Server=host;Port=port;Database={db};TDS_Version=7.4;ClientCharset=UTF-8
+  // (Port and Database only when given; Trusted_Connection=Yes before TDS_Version for the
+  // integrated login). No ";" at the end.
+  std::string connectionString;
+  // The values that follow "UID=" and "PWD=": "{user}" and "{password}". Empty for the
+  // integrated login.
+  std::string uid;
+  std::string pwd;
+};
+
+// Builds the ODBC login for a SQL Server owner with the given ODBC driver name. Every value
+// reaches the server exactly as given, or the owner is refused before any connection is tried:
+// false, `out` untouched, and `why` says which value holds which character that cannot be
+// carried and why (it never quotes the value itself, which may be a password). Refused: control
+// characters anywhere; ";", "{", "}" or "=" in the host or port; "};" in the database, user or
+// password; ".dsn" (any case) in the host or database. Thread: any.
+[[nodiscard]] bool BuildOdbcLogin(const OwnerSpec& spec, std::string_view driverName,
+                                  OdbcLogin* out, std::string* why = nullptr);
 
 }  // namespace kv

@@ -57,9 +57,24 @@ TEST(ConnectSettings, ComposesTheConnectionString) {
        "srv,db",
        DatabaseKind::kSqlServer,
        true},
+      {"a user with a comma stays the user",
+       {"srv", "db", "do,main", "pw", 0, 0, 0},
+       "srv,db,\"do,main\",pw",
+       DatabaseKind::kSqlServer,
+       false},
+      {"a database with a comma keeps windows auth at two parts",
+       {"srv", "a,b", "", "", 1, 0, 0},
+       "srv,\"a,b\"",
+       DatabaseKind::kSqlServer,
+       true},
+      {"quotes inside a part are doubled",
+       {"srv", "db", "u", "\"x\",y", 0, 0, 0},
+       "srv,db,u,\"\"\"x\"\",y\"",
+       DatabaseKind::kSqlServer,
+       false},
       {"long entries are kept whole",
        {"postgresql://localhost:5432", longDb, longUser, longPass, 0, 0, 0},
-       "postgresql://localhost:5432," + longDb + "," + longUser + "," + longPass,
+       "postgresql://localhost:5432," + longDb + "," + longUser + ",\"" + longPass + "\"",
        DatabaseKind::kPostgres,
        false},
   };
@@ -72,6 +87,10 @@ TEST(ConnectSettings, ComposesTheConnectionString) {
     ASSERT_TRUE(ParseOwner(owner, &spec, &why)) << why;
     EXPECT_EQ(spec.kind, c.kind);
     EXPECT_EQ(spec.integratedLogin, c.integrated);
+    if (c.kind != DatabaseKind::kSqlite) {
+      auto clip = [](std::string s) { return s.erase(s.find_last_not_of(' ') + 1); };
+      EXPECT_EQ(spec.database, clip(c.entries.dbName));
+    }
     if (!c.integrated && c.kind != DatabaseKind::kSqlite) {
       auto clip = [](std::string s) { return s.erase(s.find_last_not_of(' ') + 1); };
       EXPECT_EQ(spec.user, clip(c.entries.user));

@@ -339,8 +339,9 @@ TEST_F(SQLConnectPg, LongEntriesConnect) {
     ExitFrame(d);
   });
   EXPECT_EQ(run.exitCode, 0);
+  // The password holds commas, so it is the one part in quotes.
   const std::string owner =
-      server + "," + scratch.Database() + "," + scratch.User() + "," + scratch.Password();
+      server + "," + scratch.Database() + "," + scratch.User() + ",\"" + scratch.Password() + "\"";
   EXPECT_GT(owner.size(), 59u);
   EXPECT_TRUE(Has(run.lines, "owner " + owner)) << ::testing::PrintToString(run.lines);
   EXPECT_TRUE(Has(run.lines, "frame"));

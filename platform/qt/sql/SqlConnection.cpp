@@ -111,13 +111,21 @@ bool ResolveOwner(std::string_view owner, ConnectionTarget* target, StorageError
       t.user = spec.user;
       t.password = spec.password;
       break;
-    case DatabaseKind::kSqlServer:
+    case DatabaseKind::kSqlServer: {
       t.qtDriver = "QODBC";
-      if (!BuildOdbcConnectionString(spec, kSqlServerOdbcDriver, &t.databaseName, &why)) {
+      OdbcLogin login;
+      if (!BuildOdbcLogin(spec, kSqlServerOdbcDriver, &login, &why)) {
         *error = StorageError::Of(kDriverError, "", "invalid connection string: " + why);
         return false;
       }
+      t.databaseName = std::move(login.connectionString);
+      // QODBC appends ";UID=" user ";PWD=" password to the connection string, after it has
+      // looked for ".dsn" in it and with nothing after the password; FreeTDS needs a ";" after
+      // a braced value that ends the string, or it keeps the closing brace.
+      t.user = std::move(login.uid);
+      if (!login.pwd.empty()) t.password = login.pwd + ";";
       break;
+    }
   }
   *target = std::move(t);
   return true;

@@ -29,8 +29,10 @@ struct ConnectionTarget {
 };
 
 // Resolves `owner` (platform/storage/OwnerString.h). SQL Server goes through QODBC with the
-// FreeTDS driver and a connection string built by BuildOdbcConnectionString. Returns false with
-// the error (kDriverError and the reason) when the owner names no usable database.
+// FreeTDS driver: the connection string and the braced user and password of BuildOdbcLogin
+// (so `user` and `password` hold "{...}" forms there). Returns false with the error
+// (kDriverError and the reason) when the owner names no usable database or holds a value the
+// driver cannot carry; nothing is then sent to any server.
 bool ResolveOwner(std::string_view owner, ConnectionTarget* target, StorageError* error);
 
 // Tests reach other databases through the same code (PostgreSQL through ODBC, for instance):

@@ -1,6 +1,6 @@
 #include "StorageFixture.h"
 
-#include "OdbcDrivers.h"
+#include "tests/support/OdbcDrivers.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "OdbcDrivers.h"
+#include "tests/support/OdbcDrivers.h"
 
 #include <stdlib.h>
 #include <unistd.h>
