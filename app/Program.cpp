@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/MainFrame.h"
+#include "app/SettingsNotices.h"
 #include "app/ThreadSetup.h"
 #include "app/data/ProductsManagers.h"
 #include "framework/errors/ErrorStatus.h"
@@ -13,6 +14,7 @@ void ProgramMain() {
   ReportStartupStep("GlobalErrors.Init");
   GlobalErrors.Init(ErrorStatus::ThisThread());
   ReportStartupStep("INIMgr.Init");
+  INIMgr.SetWriteFailureHandler(TellSettingsNotSaved);
   INIMgr.Init(kSettingsFileName, kIniSettingsFile, 0);
   CreateThreadTables();
   ReportStartupStep("Main");

@@ -1,6 +1,7 @@
 #include "app/SQLConnect.h"
 
 #include "app/Globals.h"
+#include "app/SettingsNotices.h"
 #include "app/data/ProductsTables.h"
 #include "app/windows/SQLConnectWindow.h"
 #include "framework/window/OpenWindowPlacement.h"
@@ -143,9 +144,15 @@ ResultLevel SQLConnectDialog::Connect(ResultLevel kept) {
     return Notify;
   }
 
+  // A remembered password makes the file a secret: owner-only before the password is in it.
+  const ConnectEntries entries = Entries();
+  const bool secret = entries.remeberUP == 1 && !entries.pass.empty();
+  const OwnerOnlyStatus rights = secret ? MakeOwnerOnly(settingsFile_) : OwnerOnlyStatus::kAlready;
   // A connection that cannot be remembered still works; the next start just asks again.
-  (void)SaveConnectEntries(Entries(), settingsFile_);
+  const ProfileStatus saved = SaveConnectEntries(entries, settingsFile_);
   MYWINDOW.SetBusy(false);
+  if (saved == ProfileStatus::kIoError) TellSettingsNotSaved(settingsFile_);
+  if (saved == ProfileStatus::kOk) TellPasswordFileRights(settingsFile_, rights);
   locals_.connected = 1;
   MYWINDOW.Post(kEventCloseWindow);
   return kept;

@@ -69,6 +69,46 @@ class IniManager::BatchScope {
   IniManager& owner_;  // its CRITSECT is held by the operation that made this scope
 };
 
+class IniManager::ReportScope {
+ public:
+  explicit ReportScope(IniManager& owner) : owner_(owner) { ++depth_; }
+  ~ReportScope() {
+    if (--depth_ == 0) owner_.ReportWriteFailure();
+  }
+  ReportScope(const ReportScope&) = delete;
+  ReportScope& operator=(const ReportScope&) = delete;
+
+ private:
+  IniManager& owner_;
+  static thread_local int depth_;  // scopes open on this thread
+};
+
+thread_local int IniManager::ReportScope::depth_ = 0;
+
+void IniManager::SetWriteFailureHandler(WriteFailureHandler handler) {
+  CriticalGuard guard(*CRITSECT);
+  onWriteFailure_ = std::move(handler);
+}
+
+void IniManager::NoteWriteStatus(ProfileStatus status, std::string_view file) {
+  // Refused names and values are the caller's fault and cost only that write; an I/O failure
+  // means the file cannot be written at all.
+  if (status == ProfileStatus::kIoError && failedFile_.empty()) failedFile_.assign(file);
+}
+
+void IniManager::ReportWriteFailure() {
+  WriteFailureHandler handler;
+  std::string file;
+  {
+    CriticalGuard guard(*CRITSECT);
+    if (failedFile_.empty() || failureReported_ || !onWriteFailure_) return;
+    failureReported_ = true;
+    handler = onWriteFailure_;
+    file = failedFile_;
+  }
+  handler(file);
+}
+
 void IniManager::FlushPendingWrites() {
   CriticalGuard guard(*CRITSECT);
   if (pendingWrites_.empty()) return;
@@ -77,8 +117,10 @@ void IniManager::FlushPendingWrites() {
   ProfileStatus status = ApplyProfileChanges(changes, pendingFile_);
   if (status == ProfileStatus::kInvalidName || status == ProfileStatus::kInvalidValue) {
     // One refused change must not cost the others: apply them one by one.
-    for (const ProfileChange& change : changes) (void)ApplyProfileChanges({change}, pendingFile_);
+    for (const ProfileChange& change : changes)
+      NoteWriteStatus(ApplyProfileChanges({change}, pendingFile_), pendingFile_);
   }
+  NoteWriteStatus(status, pendingFile_);
 }
 
 IniManager::IniManager() : CRITSECT(std::make_unique<CriticalSection>()) {}
@@ -105,6 +147,7 @@ std::string IniManager::TryFetch(std::string_view section, std::string_view entr
 
 void IniManager::Update(std::string_view section, std::string_view entry,
                         std::optional<std::string_view> value, std::string_view file) {
+  ReportScope report(*this);
   CriticalGuard guard(*CRITSECT);
   ProfileStatus ignored = ProfileStatus::kOk;  // refused writes are dropped, as documented
   switch (NVTYPE) {
@@ -118,6 +161,7 @@ void IniManager::Update(std::string_view section, std::string_view entry,
       }
       ignored = value ? PutProfileString(section, entry, *value, std::string(file))
                       : DeleteProfileEntry(section, entry, std::string(file));
+      NoteWriteStatus(ignored, file);
       break;
     case kIniRegistry: {
       std::uint32_t root = RegistryRoot(EXTRADATA);
@@ -152,6 +196,7 @@ void IniManager::Init(std::string_view fileName, std::int32_t storageKind, std::
 }
 
 void IniManager::Kill() {
+  ReportScope report(*this);
   CriticalGuard guard(*CRITSECT);
   if (!SECTORS) return;
   // Another copy of the program using the same storage may have registered or removed sectors
@@ -199,11 +244,13 @@ std::string IniManager::FetchField(std::string_view section, std::string_view en
 }
 
 void IniManager::Update(std::string_view section, std::string_view entry, std::string_view value) {
+  ReportScope report(*this);
   CriticalGuard guard(*CRITSECT);
   Update(section, entry, std::optional<std::string_view>(value), FILENAME);
 }
 
 void IniManager::DeleteEntry(std::string_view section, std::string_view entry) {
+  ReportScope report(*this);
   CriticalGuard guard(*CRITSECT);
   Update(section, entry, std::nullopt, FILENAME);
 }
@@ -227,6 +274,7 @@ void IniManager::FetchRows(std::string_view section, std::string_view name, std:
 
 void IniManager::UpdateRows(std::string_view section, std::string_view name, std::size_t count,
                             const std::function<std::vector<std::string>(std::size_t)>& row) {
+  ReportScope report(*this);
   CriticalGuard guard(*CRITSECT);
   BatchScope batch(*this);
   Update(section, name, std::to_string(count));
@@ -258,6 +306,7 @@ void IniManager::FetchWindow(std::string_view procedureName, WindowPlacement& wi
 
 void IniManager::UpdateWindowPosition(std::string_view procedureName,
                                       const WindowPlacement& window) {
+  ReportScope report(*this);
   CriticalGuard guard(*CRITSECT);
   BatchScope batch(*this);
   bool maximized = window.IsMaximized();

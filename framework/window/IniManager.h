@@ -47,6 +47,10 @@ enum IniStorageKind : std::int32_t {
 // whole list or window or none of it. A write the file refuses (a value with a line break) is
 // dropped alone.
 //
+// A write that the settings file refuses as a whole (it cannot be opened, locked or replaced:
+// a read-only file or folder, a full disk, a directory in its place) is dropped too, and the
+// write-failure handler, when set, is told once per manager (see SetWriteFailureHandler).
+//
 // Overriding: a derived class that overrides one overload of TryFetch or Update should say
 // `using IniManager::TryFetch; using IniManager::Update;` to keep the others visible.
 class IniManager {
@@ -203,6 +207,15 @@ class IniManager {
   // "Width" and "Height"; each of these four not stored is deleted.
   void UpdateWindowPosition(std::string_view procedureName, const WindowPlacement& window);
 
+  // ---- Write failures. Thread: any.
+
+  // `handler` is called with the settings file's name the first time a write to it fails as a
+  // whole (kind 0 only), and never again for this manager. It runs on the writing thread after
+  // the operation has released CRITSECT (so it may show a message), unless the caller itself
+  // holds CRITSECT around the operation. Empty: nobody is told.
+  using WriteFailureHandler = std::function<void(const std::string& file)>;
+  void SetWriteFailureHandler(WriteFailureHandler handler);
+
   // ---- Sectors. Thread: any. Before Init and after Kill there is no SECTORS: AddSector does
   // nothing and GetSectors gives an empty list.
 
@@ -229,6 +242,10 @@ class IniManager {
 
   // Collects kind-0 writes while it lives (nested scopes join the outermost one).
   class BatchScope;
+  // Tells the write-failure handler, when the outermost scope of the thread ends.
+  class ReportScope;
+  void NoteWriteStatus(ProfileStatus status, std::string_view file);
+  void ReportWriteFailure();
   void FlushPendingWrites();
 
   // Sectors this run added and removed (sorted, unique), applied to the stored list by Kill.
@@ -241,6 +258,12 @@ class IniManager {
   std::vector<ProfileChange> pendingWrites_;
   std::string pendingFile_;
   int batchDepth_ = 0;
+
+  // The file of the first write that failed as a whole, whether the handler has been told,
+  // and the handler. Guarded by CRITSECT.
+  std::string failedFile_;
+  bool failureReported_ = false;
+  WriteFailureHandler onWriteFailure_;
 };
 
 }  // namespace kv

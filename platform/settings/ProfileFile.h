@@ -17,10 +17,14 @@ namespace kv {
 //   replaced as a whole through an atomic rename, under an exclusive advisory lock that
 //   serialises writers in this and in other processes. Readers take no lock and always see a
 //   complete file.
-// - Other sections and entries and the comment lines are kept. Lines that are none of these
-//   (text without "=" outside a comment) are not kept when the file is rewritten; layout
-//   (blank lines, spaces around "=") is normalised; a file's "\r\n" line ends and a UTF-8 byte
-//   order mark are kept.
+// - Other sections and entries and the comment lines are kept; layout (blank lines, spaces
+//   around "=") is normalised; a file's "\r\n" line ends and a UTF-8 byte order mark are kept.
+// - Damaged lines never stop reading or writing: a line holding a NUL byte, a line that is
+//   none of the above (text without "=" outside a comment, a "[" without "]"), and the lines
+//   under a damaged section header are skipped by reads. The next write that changes the file
+//   moves them, exactly as they were, to the end of the side file DamagedLinesFileName(file)
+//   (owner-only, after a comment line saying when), flushes it, and only then replaces the file
+//   without them; everything else in the file is kept.
 // - Values are text of any bytes except line breaks and NUL, kept byte for byte (UTF-8
 //   included) and returned exactly as written, including "=", ";" and leading or trailing
 //   blanks. A value that has blanks at either end, or that starts and ends with a double
@@ -39,8 +43,8 @@ enum class ProfileStatus {
   kOk,
   kInvalidName,   // a section or entry name that the file cannot hold (see IsValidProfileName)
   kInvalidValue,  // a value containing a line break or NUL
-  kIoError,       // the file could not be read, locked, written or renamed, or it holds a NUL
-                  // byte (a damaged file is never rewritten, so nothing after the NUL is lost)
+  kIoError,       // the file (or the side file of its damaged lines) could not be read,
+                  // locked, written or renamed; the file is unchanged
 };
 
 // The value of `entry` in `section` of `fileName`, or nullopt when the file, the section or the
@@ -79,10 +83,44 @@ struct ProfileChange {
 [[nodiscard]] ProfileStatus ApplyProfileChanges(const std::vector<ProfileChange>& changes,
                                                 const std::string& fileName);
 
+// The text-only forms of the reader and the rewrite, for callers that hold a file's contents
+// (the functions above are these plus the file, its lock and the side file).
+//
+// FindProfileString on `contents` instead of a file.
+std::optional<std::string> FindProfileStringIn(std::string_view contents, std::string_view section,
+                                               std::string_view entry);
+// ApplyProfileChanges on `contents`: the new text in `contents` when `changed`, and the damaged
+// lines it left out (see above) in `setAside`. kInvalidName or kInvalidValue refuse the whole
+// batch; kIoError when the parser fails.
+struct ProfileRewrite {
+  ProfileStatus status = ProfileStatus::kOk;
+  bool changed = false;
+  std::string contents;
+  std::string setAside;
+};
+ProfileRewrite RewriteProfileText(std::string_view contents,
+                                  const std::vector<ProfileChange>& changes);
+
+// The side file that receives the damaged lines of `fileName`: its name followed by ".damaged".
+std::string DamagedLinesFileName(const std::string& fileName);
+
 // True when `name`, with surrounding blanks removed, can be a section name (`isSection`) or an
 // entry name: not empty, no line break or NUL; a section name holds no "]"; an entry name holds
 // no "=" and does not start with ";", "#" or "[".
 bool IsValidProfileName(std::string_view name, bool isSection);
+
+// What MakeOwnerOnly found and did.
+enum class OwnerOnlyStatus {
+  kAlready,   // only the owner could read or write the file already
+  kNarrowed,  // group or other users had rights; they are removed now
+  kMissing,   // there is no such file (a new one is created owner-only)
+  kRefused,   // the rights could not be changed (another user owns the file, ...)
+};
+
+// Makes `fileName` readable and writable by its owner only (mode 0600, execute and all group
+// and other rights removed), as a file that holds a password must be. A symbolic link is
+// followed. Thread: any.
+OwnerOnlyStatus MakeOwnerOnly(const std::string& fileName);
 
 // The current working directory as an absolute path without a trailing "/" (the short form of
 // the directory: this platform has no other). Empty when it cannot be determined.

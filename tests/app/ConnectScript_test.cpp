@@ -177,5 +177,21 @@ TEST_F(ConnectScript, PostgresWithLongEntries) {
   EXPECT_EQ(stored.pass, scratch.Password());
 }
 
+// A failed check of the password entry reports the line, not the passwords.
+TEST_F(ConnectScript, ReportOfAFailedPasswordCheckShowsNoPassword) {
+  for (const char* backend : kBackends) {
+    SCOPED_TRACE(backend);
+    test::TempDirectory folder;
+    ScriptRun run = RunScript(folder, "check_password.kvs",
+                              {{"PASS", "Typed-Pw-4411"}, {"WRONG", "Other-Pw-9902"}}, backend);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.output.find("line 5: text of ?LOC:PASS (a password entry) differs"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("Typed-Pw"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("Other-Pw"), std::string::npos) << run.output;
+  }
+}
+
 }  // namespace
 }  // namespace kv

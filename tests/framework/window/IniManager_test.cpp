@@ -610,5 +610,43 @@ TEST(IniManagerProcesses, AnotherProcessSeesWhatOneWrote) {
   ini.Kill();
 }
 
+// A settings file that cannot be written at all (a folder in its place): every write is
+// dropped, and the handler hears of it once, after the operation released the lock.
+TEST(IniManagerWriteFailure, TheHandlerIsToldOnceOutsideTheLock) {
+  test::TempDirectory dir;
+  const std::string file = dir.File("Korvandel.INI");
+  ASSERT_TRUE(std::filesystem::create_directory(file));
+  IniManager ini;
+  std::vector<std::string> told;
+  bool lockFree = false;
+  ini.SetWriteFailureHandler([&](const std::string& name) {
+    told.push_back(name);
+    // Another thread gets the lock at once: nothing holds it while the user is told.
+    std::thread other([&] { lockFree = ini.TryFetch("S", "K") == ""; });
+    other.join();
+  });
+  ini.Init(file);
+  ini.Update("S", "K", "1");
+  ini.DeleteEntry("S", "K");
+  ini.UpdateQueue("S", "List", std::vector<SectorRecord>{{"f", "i", "t"}},
+                  {QueueFieldOf(&SectorRecord::FAMILY, 99)});
+  ini.AddSector("fam$item$$type");
+  ini.Kill();
+  EXPECT_EQ(told, std::vector<std::string>{file});
+  EXPECT_TRUE(lockFree);
+
+  // A value the file refuses costs only that write; nobody is told.
+  test::TempDirectory fine;
+  IniManager other;
+  int calls = 0;
+  other.SetWriteFailureHandler([&](const std::string&) { ++calls; });
+  other.Init(fine.File("Korvandel.INI"));
+  other.Update("S", "K", "two\nlines");
+  other.Update("S", "L", "ok");
+  other.Kill();
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(FindProfileString("S", "L", fine.File("Korvandel.INI")), "ok");
+}
+
 }  // namespace
 }  // namespace kv

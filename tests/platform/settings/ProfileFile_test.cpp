@@ -226,11 +226,68 @@ TEST(ProfileFile, UnstorableNamesAndValuesAreRefusedAndChangeNothing) {
         << c.section << " / " << c.entry;
   }
   EXPECT_NE(::access(file.c_str(), F_OK), 0) << "a refused write created the file";
+}
 
-  const std::string damaged("[S]\nK=1\n\0junk\n[T]\nX=2\n", 22);
-  WriteText(file, damaged);
-  EXPECT_EQ(PutProfileString("S", "K", "2", file), ProfileStatus::kIoError);
-  EXPECT_EQ(ReadText(file), damaged) << "a damaged file was rewritten";
+// A NUL byte (left by a crash of the file system, or an editor) or a line the parser cannot
+// read never stops reads or writes: the entries around it read as stored, and the next write
+// moves the damaged lines, byte for byte, to the side file before it rewrites the file.
+TEST(ProfileFile, DamagedLinesAreSetAsideAndWritesGoOn) {
+  using namespace std::string_literals;
+  struct Case {
+    const char* name;
+    std::string contents;
+    std::vector<std::pair<std::string, std::string>> readable;  // section/entry -> value
+    std::string setAside;                                       // what the side file receives
+  };
+  const Case cases[] = {
+      {"a NUL line between sections",
+       "[S]\nK=1\n\0junk\n[T]\nX=2\n"s,
+       {{"S/K", "1"}, {"T/X", "2"}},
+       "\0junk\n"s},
+      {"a NUL inside an entry",
+       "[S]\nA=1\nB=ab\0cd\nC=3\n"s,
+       {{"S/A", "1"}, {"S/C", "3"}},
+       "B=ab\0cd\n"s},
+      {"a run of NULs at the end, without a line break",
+       "[MSSQLConnect]\nLOC:Server=srv\n\0\0\0\0"s,
+       {{"MSSQLConnect/LOC:Server", "srv"}},
+       "\0\0\0\0\n"s},
+      {"a damaged header takes its entries along",
+       "[S]\nA=1\n[T\0]\nB=2\n; note\n[U]\nC=3\n"s,
+       {{"S/A", "1"}, {"U/C", "3"}},
+       "[T\0]\nB=2\n; note\n"s},
+      {"text that is no entry, and a header without its bracket",
+       "[S]\nA=1\njust words\n=orphan\n[V\nD=4\n"s,
+       {{"S/A", "1"}},
+       "just words\n=orphan\n[V\nD=4\n"s},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDirectory dir;
+    const std::string file = dir.File("Korvandel.INI");
+    WriteText(file, c.contents);
+    for (const auto& [key, value] : c.readable) {
+      const std::string section = key.substr(0, key.find('/'));
+      EXPECT_EQ(FindProfileString(section, key.substr(key.find('/') + 1), file), value) << key;
+    }
+    ASSERT_EQ(PutProfileString("SQLConnect", "XPos", "10", file), ProfileStatus::kOk);
+    const std::string after = ReadText(file);
+    EXPECT_EQ(after.find('\0'), std::string::npos);
+    EXPECT_EQ(FindProfileString("SQLConnect", "XPos", file), "10");
+    for (const auto& [key, value] : c.readable) {
+      const std::string section = key.substr(0, key.find('/'));
+      EXPECT_EQ(FindProfileString(section, key.substr(key.find('/') + 1), file), value) << key;
+    }
+    const std::string side = ReadText(DamagedLinesFileName(file));
+    const std::size_t header = side.find('\n');
+    ASSERT_NE(header, std::string::npos);
+    EXPECT_EQ(side.rfind("; set aside from Korvandel.INI on ", 0), 0u) << side;
+    EXPECT_EQ(side.substr(header + 1), c.setAside);
+    EXPECT_EQ(ModeOf(DamagedLinesFileName(file)) & 077, 0u);
+    // Later writes find nothing more to set aside.
+    ASSERT_EQ(PutProfileString("SQLConnect", "YPos", "20", file), ProfileStatus::kOk);
+    EXPECT_EQ(ReadText(DamagedLinesFileName(file)), side);
+  }
 }
 
 TEST(ProfileFile, BatchesApplyInOrderAndWhollyOrNotAtAll) {
