@@ -106,4 +106,8 @@ const Dialect& DialectFor(DatabaseKind kind) {
   return sqlite;
 }
 
+bool Dialect::ConnectionLost(std::string_view, std::string_view) const {
+  return false;
+}
+
 }  // namespace kv

@@ -154,6 +154,10 @@ class Dialect {
   // Maps a native error (the driver's code and text) to the runtime's code: 40 duplicate key,
   // 2 missing table, 5 permission denied, 43 lock time-out, 90 anything else.
   virtual ErrorCode MapError(std::string_view nativeCode, std::string_view text) const = 0;
+  // True when a failed statement's native error says that the connection to the server is gone
+  // (the server was stopped or restarted, the network dropped it): the statement did not run
+  // and the connection has to be made again. False for an embedded database.
+  virtual bool ConnectionLost(std::string_view nativeCode, std::string_view text) const;
 
  protected:
   // The characters that open and close a quoted identifier.

@@ -140,4 +140,14 @@ ErrorCode PostgresDialect::MapError(std::string_view code, std::string_view text
   return kDriverError;
 }
 
+bool PostgresDialect::ConnectionLost(std::string_view code, std::string_view text) const {
+  // Class 08 is a connection exception, 57P01-57P03 the server shutting down or restarting;
+  // a socket closed under the client has no code, only libpq's text.
+  if (code.substr(0, 2) == "08" || CodeIs(code, {"57P01", "57P02", "57P03"})) return true;
+  return Contains(text, "server closed the connection") ||
+         Contains(text, "no connection to the server") ||
+         Contains(text, "terminating connection") || Contains(text, "could not send data") ||
+         Contains(text, "could not receive data") || Contains(text, "connection not open");
+}
+
 }  // namespace kv

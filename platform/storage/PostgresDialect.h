@@ -46,6 +46,7 @@ class PostgresDialect final : public Dialect {
                                  std::vector<std::string>* columns) const override;
   std::string WritePermissionQuery(int* binds) const override;
   ErrorCode MapError(std::string_view nativeCode, std::string_view text) const override;
+  bool ConnectionLost(std::string_view code, std::string_view text) const override;
 };
 
 }  // namespace kv

@@ -118,4 +118,12 @@ ErrorCode SqlServerDialect::MapError(std::string_view code, std::string_view tex
   return kDriverError;
 }
 
+bool SqlServerDialect::ConnectionLost(std::string_view code, std::string_view text) const {
+  // Class 08 is a connection exception (08S01 communication link failure).
+  if (code.substr(0, 2) == "08") return true;
+  return Contains(text, "Communication link failure") || Contains(text, "connection is broken") ||
+         Contains(text, "Write to the server failed") ||
+         Contains(text, "Read from the server failed");
+}
+
 }  // namespace kv

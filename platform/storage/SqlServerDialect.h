@@ -49,6 +49,7 @@ class SqlServerDialect final : public Dialect {
                                  std::vector<std::string>* columns) const override;
   std::string WritePermissionQuery(int* binds) const override;
   ErrorCode MapError(std::string_view nativeCode, std::string_view text) const override;
+  bool ConnectionLost(std::string_view code, std::string_view text) const override;
 
  protected:
   char QuoteOpen() const override { return '['; }

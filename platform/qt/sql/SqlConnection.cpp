@@ -165,6 +165,10 @@ StorageError SqlConnection::Connect() {
   if (target_.port > 0) db_.setPort(target_.port);
   if (!target_.user.empty()) db_.setUserName(Q(target_.user));
   if (!target_.password.empty()) db_.setPassword(Q(target_.password));
+  // A server that does not answer must not hang the program.
+  const std::string timeout = std::to_string(kConnectTimeoutSeconds);
+  if (target_.qtDriver == "QPSQL") db_.setConnectOptions(Q("connect_timeout=" + timeout));
+  if (target_.qtDriver == "QODBC") db_.setConnectOptions(Q("SQL_ATTR_LOGIN_TIMEOUT=" + timeout));
   if (!db_.open()) {
     StorageError e = FromQt(db_.lastError());
     // A refused connection is never "no such table" or "duplicate": keep it a driver error.
@@ -196,10 +200,43 @@ void SetStatementObserverForTests(StatementObserver observer) {
   Observer() = std::move(observer);
 }
 
+StorageError SqlConnection::Reconnect() {
+  if (!lost_ && db_.isOpen()) return {};
+  prepared_.Clear();  // statements prepared on the old connection
+  db_.close();
+  if (!db_.open()) {
+    StorageError e = FromQt(db_.lastError());
+    e.code = kDriverError;
+    e.text = std::string(ErrorCodeText(kDriverError));
+    e.driverText = "no connection to the database server: " + e.driverText;
+    return e;
+  }
+  lost_ = false;
+  StartSession();
+  return {};
+}
+
+void SqlConnection::NoteLostConnection(StorageError* e) {
+  if (e->ok() || (db_.isOpen() && !dialect_.ConnectionLost(e->driverCode, e->driverText))) return;
+  lost_ = true;
+  if (inTransaction_) {
+    // The server ended the transaction with the connection.
+    inTransaction_ = false;
+    rolledBackByError_ = true;
+  }
+  e->code = kDriverError;
+  e->text = std::string(ErrorCodeText(kDriverError));
+  const std::string said = e->driverText.empty() ? "" : " (" + e->driverText + ")";
+  e->driverText =
+      "the connection to the database server was lost; the next action connects again" + said;
+}
+
 StorageError SqlConnection::Exec(const Statement& st, const std::vector<ColumnDesc>* columns,
                                  std::vector<std::vector<SqlValue>>* rows, int* affected) {
   if (const StatementObserver& watch = Observer()) watch(st);
+  if (StorageError e = Reconnect(); !e.ok()) return e;
   StorageError result = Run(st, columns, rows, affected);
+  NoteLostConnection(&result);
   if (!result.ok()) {
     // Roll back first, while the failed statement still exists: PostgreSQL refuses even the
     // release of a prepared statement inside an aborted transaction.
@@ -257,6 +294,7 @@ StorageError SqlConnection::Read(QSqlQuery& q, const std::vector<ColumnDesc>* co
 
 StorageError SqlConnection::Begin(int timeoutSeconds) {
   if (inTransaction_) return StorageError::Of(kDriverError, "", "a transaction is already active");
+  if (StorageError e = Reconnect(); !e.ok()) return e;
   rolledBackByError_ = false;
   if (!db_.transaction()) return FromQt(db_.lastError());
   inTransaction_ = true;

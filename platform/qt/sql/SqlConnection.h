@@ -57,9 +57,16 @@ void SetLockWaitForTests(int milliseconds);
 // after each transaction, whose own time-out may have changed the lock wait. After a failed
 // statement inside a transaction the transaction is rolled back at once, because the databases
 // differ in what survives of it (PostgreSQL refuses every further statement).
+//
+// A server that goes away: the statement that finds the connection gone fails as a driver
+// error whose text says so (and a transaction it was part of counts as rolled back); the next
+// statement, or Begin, connects again first, so the tables and views that hold this connection
+// work on as soon as the server is back. Connecting gives up after kConnectTimeoutSeconds.
 // Thread: only the thread that created it (Qt SQL connections belong to their thread).
 class SqlConnection {
  public:
+  static constexpr int kConnectTimeoutSeconds = 10;
+
   SqlConnection(const ConnectionTarget& target, std::string name);
   ~SqlConnection();
   SqlConnection(const SqlConnection&) = delete;
@@ -85,6 +92,10 @@ class SqlConnection {
  private:
   StorageError FromQt(const class QSqlError& error) const;
   void StartSession();
+  // Connects again when the connection was found lost (or closed); the error when it cannot.
+  StorageError Reconnect();
+  // After a failed statement: when the connection is gone, remembers it and says so in `e`.
+  void NoteLostConnection(StorageError* e);
   StorageError Run(const Statement& st, const std::vector<ColumnDesc>* columns,
                    std::vector<std::vector<SqlValue>>* rows, int* affected);
   StorageError Read(class QSqlQuery& q, const std::vector<ColumnDesc>* columns,
@@ -97,6 +108,7 @@ class SqlConnection {
   PreparedCache prepared_;  // released before db_ closes
   bool inTransaction_ = false;
   bool rolledBackByError_ = false;  // a failed statement ended the transaction
+  bool lost_ = false;               // the server dropped the connection; reconnect first
 };
 
 // The calling thread's connection for `owner`, made on first use: one connection per owner
