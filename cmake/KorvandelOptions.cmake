@@ -5,7 +5,18 @@ add_library(korvandel_options INTERFACE)
 target_compile_features(korvandel_options INTERFACE cxx_std_20)
 target_compile_options(korvandel_options INTERFACE -Wall -Wextra)
 target_include_directories(korvandel_options INTERFACE ${PROJECT_SOURCE_DIR})
-if(KORVANDEL_SANITIZE)
+# The fuzzing build (tools/fuzz.sh): clang's libFuzzer, with AddressSanitizer and
+# UndefinedBehaviorSanitizer on every library so that the fuzz targets see faults anywhere.
+option(KORVANDEL_FUZZ "Build the libFuzzer targets under fuzz/ (clang only)" OFF)
+if(KORVANDEL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "KORVANDEL_FUZZ needs clang (CMAKE_CXX_COMPILER=clang++)")
+  endif()
+  target_compile_options(korvandel_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  target_link_options(korvandel_options INTERFACE -fsanitize=address,undefined)
+elseif(KORVANDEL_SANITIZE)
   target_compile_options(korvandel_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(korvandel_options INTERFACE -fsanitize=address,undefined)

@@ -12,6 +12,12 @@ packages=(
   xvfb xauth xdotool x11-xserver-utils adwaita-icon-theme fonts-dejavu-core
 )
 
+# "tools/setup.sh fuzz" adds what the fuzzing build needs (tools/fuzz.sh): clang with its
+# libFuzzer and sanitizer runtimes. The main build stays on g++.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

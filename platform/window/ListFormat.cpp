@@ -11,15 +11,19 @@ class Reader {
   bool AtEnd() const { return pos_ >= text_.size(); }
   char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
   char Next() { return AtEnd() ? '\0' : text_[pos_++]; }
+  // Reads a number of at most kMaxNumber; false when there are no digits or more than that.
   bool ReadNumber(int* out) {
     std::size_t start = pos_;
     int value = 0;
     while (!AtEnd() && std::isdigit(static_cast<unsigned char>(Peek()))) {
-      value = value * 10 + (Next() - '0');
+      const int digit = Next() - '0';
+      if (value > (kMaxNumber - digit) / 10) return false;
+      value = value * 10 + digit;
     }
     *out = value;
     return pos_ > start;
   }
+  static constexpr int kMaxNumber = 1000000;
   // Reads up to `close`; false when the text ends first.
   bool ReadUntil(char close, std::string* out) {
     std::size_t end = text_.find(close, pos_);

@@ -27,8 +27,8 @@ struct ListColumn {
 //   80L(2)|M~Code~L(2)@s20@64R(2)|M~Price~C(0)@n-14.2@
 // Unknown flag characters are skipped, with the bracketed number that may follow one
 // ("~Message~S(255)"). Returns false (leaving `columns` with the columns read
-// so far) when the text is malformed: a column without width, an unterminated header or
-// picture, or an unclosed bracket. Thread: any.
+// so far) when the text is malformed: a column without width, a width or indent above
+// 1000000, an unterminated header or picture, or an unclosed bracket. Thread: any.
 [[nodiscard]] bool ParseListFormat(std::string_view format, std::vector<ListColumn>* columns);
 
 }  // namespace kv

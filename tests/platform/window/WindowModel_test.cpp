@@ -101,7 +101,9 @@ TEST(ListFormat, ParsesColumnsOfTheProductList) {
     EXPECT_TRUE(cols[i].rightBorder);
     EXPECT_TRUE(cols[i].resizable);
   }
-  for (const char* bad : {"L(2)", "80L(2", "80L~open", "80L@s20"}) {
+  // Numbers past any sensible width are refused rather than overflowing (found by fuzzing).
+  for (const char* bad :
+       {"L(2)", "80L(2", "80L~open", "80L@s20", "2170000000L", "80L(99999999999)", "1000001L"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(ParseListFormat(bad, &cols));
   }
