@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "app/BrowseArticulos.h"
 #include "app/Globals.h"
 #include "app/SQLConnect.h"
 #include "app/windows/MainWindow.h"
@@ -15,7 +16,7 @@ ThreadProc gBrowse;
 
 ThreadProc BrowseProcedure() {
   std::lock_guard lock(gBrowseMutex);
-  return gBrowse;
+  return gBrowse ? gBrowse : ThreadProc(BrowseArticulos);
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ ResultLevel MainFrame::Init() {
 ResultLevel MainFrame::TakeAccepted() {
   if (CurrentEvent().control == kMainBrowseArticulos) {
     // The frame neither waits for the list nor keeps a reference to its thread.
-    if (ThreadProc browse = BrowseProcedure()) StartThread(std::move(browse), kBrowseStackSize);
+    (void)StartThread(BrowseProcedure(), kBrowseStackSize);
   }
   return WindowManager::TakeAccepted();
 }

@@ -13,8 +13,9 @@ namespace kv {
 // frame and ends the procedure. The frame saves no window position.
 //
 // Init runs the connection dialog (app/SQLConnect.h) before the frame opens: the frame opens
-// only once a connection works. Not wired yet: the products list itself, which the browse
-// module registers with SetBrowseProcedure; until then "Browse Articulos" starts nothing.
+// only once a connection works. Closing the frame while lists are open closes the lists first
+// (each as its Close button would, saving its window's place); the runtime does that, and a
+// list whose form keeps its changes keeps the frame open.
 //
 // Thread: Main runs on the program's main logical thread.
 class MainFrame : public WindowManager {
@@ -41,7 +42,8 @@ class MainFrame : public WindowManager {
 void Main();
 
 // The procedure "Browse Articulos" starts, each time on a new thread with a stack of 50000
-// bytes. Set it before the frame runs (an empty one starts nothing). Thread: any.
+// bytes: BrowseArticulos (app/BrowseArticulos.h), or the one set here (tests put their own in;
+// an empty one restores BrowseArticulos). Set it before the frame runs. Thread: any.
 void SetBrowseProcedure(ThreadProc procedure);
 
 // Stack size of each products-list thread, in bytes.

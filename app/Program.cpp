@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include "app/BrowseArticulos.h"
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/SettingsNotices.h"
@@ -28,6 +29,7 @@ void ProgramMain() {
 int RunKorvandel(Backend& backend) {
   ReportStartupStep("runtime");
   RegisterSqlDrivers();
+  RegisterBrowseArticulos();  // first: a thread's view closes before its tables' managers go
   RegisterProductsManagers();
   InstallThreadSetup();
   int code = RunProgram(backend, ProgramMain);

@@ -114,4 +114,26 @@ void BrowseManager::AddQueryItems() {
   if (QUERY != nullptr && QUERY->MenuEnabled) QUERY->BuildQueryMenu(*POPUP, QUERYCONTROL);
 }
 
+// ---- The pop-up menu ----------------------------------------------------------------------------
+
+void BrowseManager::AddPopupItems() {
+  if (!POPUP) return;
+  // Each item follows its button (text, state, icon) and presses it when chosen, so a missing
+  // or disabled button makes its item do nothing.
+  if (EDITVIAPOPUP) {
+    if (INSERTCONTROL != 0) POPUP->AddItemMimic("!&Insert", "Insert", INSERTCONTROL);
+    if (CHANGECONTROL != 0) POPUP->AddItemMimic("!&Change", "Change", CHANGECONTROL);
+    if (DELETECONTROL != 0) POPUP->AddItemMimic("!&Delete", "Delete", DELETECONTROL);
+    if (VIEWCONTROL != 0) POPUP->AddItemMimic("!&View", "View", VIEWCONTROL);
+  }
+  if (PRINTCONTROL != 0) POPUP->AddItemMimic("!&Print", "Print", PRINTCONTROL);
+  AddQueryItems();
+  if (SELECTCONTROL != 0 && SELECTING) POPUP->AddItemMimic("!&Select", "Select", SELECTCONTROL);
+  if (TOOLCONTROL != 0) {
+    (void)POPUP->AddItem("-", "ToolSeparator2");
+    // The toolbox cannot offer itself.
+    POPUP->SetToolbox(POPUP->AddItemMimic("!&Toolbox", "Toolbox", TOOLCONTROL), false);
+  }
+}
+
 }  // namespace kv

@@ -87,9 +87,7 @@ void BrowseManager::SetAlerts() {
       if (row.LOCATOR != nullptr) row.LOCATOR->SetAlerts(list);
     }
   }
-  // The pop-up items of the record actions and print come before these, select and the
-  // toolbox after them.
-  AddQueryItems();
+  AddPopupItems();
 }
 
 // ---- Selection ----------------------------------------------------------------------------------

@@ -200,9 +200,15 @@ class BrowseManager : public ViewManager {
   virtual void Refresh(std::uint8_t force);
   // The view manager's SetSort; on a change the new order's locator is cleared.
   virtual std::uint8_t ChangeSort(int order);
-  // The alert keys of the list (double-click, right button, context key, and the record
-  // actions' keys when EDITVIAPOPUP), HASTHUMB read from the list's scroll bar (which is then
-  // turned off until the list needs it), and every order's locator's SetAlerts.
+  // The alert keys of the list (double-click at 252, right-button release and the context key
+  // at 249, and with EDITVIAPOPUP the keys of the record buttons that exist: Insert at 255,
+  // Ctrl+Enter at 253, Delete at 254, Shift+Enter at 255), HASTHUMB read from the list's scroll
+  // bar (which is then turned off until the list needs it), every order's locator's SetAlerts,
+  // and the pop-up items, in this order, each following its button: Insert, Change, Delete and
+  // View (EDITVIAPOPUP and the button exists), Print, a separator "Separator2" and Query (when
+  // the menu has items before it), Select (in select mode), a separator "ToolSeparator2" and
+  // Toolbox (kept off the toolbox window). Only the items of buttons that exist are added.
+  // Running it again adds the items again (with numbered names).
   virtual void SetAlerts();
   // Every event of the window: list events (new selection, scroll, locate, alert keys, thumb
   // drop), accepted controls, the reload owed by RefreshRecord, and the end of a selection.
@@ -386,6 +392,8 @@ class BrowseManager : public ViewManager {
   // A saved query chosen from the pop-up menu (the new-selection event its item posts to the
   // query button): when the query takes the choice, its filter is applied and the menu rebuilt.
   void TakeQueryMenuChoice();
+  // The pop-up items SetAlerts adds (BrowseActions.cpp), the query button's part among them.
+  void AddPopupItems();
   // The pop-up items of the query button: a separator "Separator2" when the menu has items,
   // "!&Query" following the button, and the saved queries (when MenuEnabled).
   void AddQueryItems();

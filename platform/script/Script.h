@@ -12,7 +12,8 @@ namespace kv {
 // The runner waits for the settled state before every line and after every action.
 //
 //   window "Caption" [N]          make that open window the current one (the N-th with that
-//                                 caption in opening order; the newest without N)
+//                                 caption in opening order; the newest without N);
+//                                 "window frame" chooses the application frame
 //   type "?LABEL" "text"          type text into an entry and leave it
 //   press "?LABEL"                press a button, toggle a check box, show a tab page
 //   choose "?LABEL"               choose a menu item of the current window

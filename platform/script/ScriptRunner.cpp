@@ -8,6 +8,7 @@
 #include "platform/thread/LogicalThread.h"
 #include "platform/window/KeyCode.h"
 #include "platform/window/MenuDefinition.h"
+#include "platform/window/WindowModel.h"
 
 namespace kv {
 namespace {
@@ -174,6 +175,9 @@ std::string ScriptRunner::Execute(const ScriptLine& line) {
     if (w.size() > 2 && (!ToInt(w[2], &wanted) || wanted < 1))
       return "not a window number: " + w[2];
     std::vector<WindowId> matches;
+    if (w[1] == "frame" && w.size() == 2) {
+      if (WindowId frame = WindowModel::Instance().Frame()) matches.push_back(frame);
+    }
     for (WindowId id : Window::OpenWindows()) {
       if (Window(id).Caption() == w[1]) matches.push_back(id);
     }

@@ -1,10 +1,27 @@
 #include "platform/window/Backend.h"
 
 #include <atomic>
+#include <chrono>
+#include <mutex>
 
 #include "platform/window/EventHub.h"
 
 namespace kv {
+namespace {
+
+// Waits until no logical thread is left, or until those left all wait (settled), at most a
+// few seconds.
+void WaitForEndingThreads() {
+  EventHub& hub = EventHub::Instance();
+  const int listener = AddLiveCountListener([&hub] {
+    std::lock_guard lock(hub.Lock());
+    hub.WakeWaiters();
+  });
+  (void)hub.WaitSettledOr(std::chrono::seconds(10), [] { return LiveThreadCount() == 0; });
+  RemoveLiveCountListener(listener);
+}
+
+}  // namespace
 
 void InstallBackend(Backend* backend) {
   SetModelObserver(backend);
@@ -24,8 +41,13 @@ int RunProgram(Backend& backend, ThreadProc programMain) {
       },
       0);
   int code = backend.Run();
-  // Program main returned: let its thread finish its end hooks before the caller goes on.
-  if (returned->load()) JoinThread(main);
+  // Program main returned: let its thread finish its end hooks before the caller goes on, and
+  // the threads that are still ending (a list that closed with the frame releases its tables)
+  // finish theirs. Threads that wait for input are left as they are.
+  if (returned->load()) {
+    JoinThread(main);
+    WaitForEndingThreads();
+  }
   SetHaltHandler({});
   InstallBackend(nullptr);
   return code;

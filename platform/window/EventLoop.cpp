@@ -4,6 +4,9 @@
 
 #include "platform/thread/LogicalThread.h"
 #include "platform/window/EventHub.h"
+#include "platform/window/FrameClosing.h"
+#include "platform/window/StandardHelp.h"
+#include "platform/window/WindowModel.h"
 
 namespace kv {
 namespace {
@@ -37,6 +40,8 @@ void DefaultProcessing(Window& window, const Event& event) {
         auto control = window.ControlCopy(event.control);
         if (control && control->action == StandardAction::kClose) {
           window.Post(kEventCloseWindow);
+        } else if (control && control->action == StandardAction::kHelp) {
+          ShowStandardHelp(window);
         }
       }
       break;
@@ -63,6 +68,10 @@ void RunEventLoop(Window window, const LoopHandler& handler) {
       event.code = kEventRejected;
       window.StopAcceptAll();
     }
+    if ((event.code == kEventCloseWindow || event.code == kEventCloseDown) &&
+        window.Id() == WindowModel::Instance().Frame() && CloseOtherThreads(window)) {
+      continue;  // the frame closes once the other threads' windows have closed
+    }
     if (event.keyCode != 0) tKeyCode = event.keyCode;
     tCurrentEvent = event;
     bool consumed = false;
@@ -78,6 +87,8 @@ void RunEventLoop(Window window, const LoopHandler& handler) {
       return;
     }
     if (answer == LoopAnswer::kDefault) DefaultProcessing(window, event);
+    if (event.code == kEventCloseDown && answer == LoopAnswer::kConsumed && window.IsOpen())
+      NoteCloseDeclined();
   }
   tCurrentEvent = outer;
 }

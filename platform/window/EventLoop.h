@@ -27,7 +27,11 @@ using LoopHandler = std::function<LoopAnswer(const Event& event)>;
 //   3. `handler`, whose answer says how to go on;
 //   4. with kDefault, the runtime's default processing: the close-window and close-down
 //      events close the window; an accepted control with the standard close action posts the
-//      close-window event; the rejected event beeps.
+//      close-window event, one with the standard help action shows the window's help
+//      (StandardHelp.h); the rejected event beeps.
+// A close event of the application frame never reaches steps 2 to 4 while other threads still
+// have open windows: they are closed first (FrameClosing.h). A close-down that the handler
+// consumes while its window stays open ends such a closing.
 // While accept-all runs (Window::StartAcceptAll) the loop delivers an accepted event for each
 // control to validate before taking queued events, then the completed event.
 // Returns when the window is closed (by default processing or by anyone calling Close) or the

@@ -6,6 +6,7 @@
 #include "platform/thread/LogicalThread.h"
 #include "platform/window/ControlAccess.h"
 #include "platform/window/EventHub.h"
+#include "platform/window/FrameClosing.h"
 #include "platform/window/WindowModel.h"
 
 namespace kv {
@@ -14,6 +15,9 @@ namespace {
 WindowModel& M() {
   return WindowModel::Instance();
 }
+
+// How far a frame child opened over another is moved down and right, in dialog units.
+constexpr int kCascadeStep = 16;
 
 using control_access::ChangeControl;
 using control_access::ReadControl;
@@ -68,6 +72,20 @@ Window Window::Open(const WindowDefinition& def, const OpenOptions& options) {
   s.maxHeight = def.maxHeight;
   s.timer = def.timer;
   s.controls = def.Controls();
+  if (s.options.kind == WindowKind::kFrameChild && s.rect.x == 0 && s.rect.y == 0) {
+    // A frame child without a place of its own opens a little below and right of the window
+    // it belongs with: its thread's window in front (a form over its list), else the frame
+    // child opened last (a second list beside the first).
+    WindowId near = M().ActiveOf(thread);
+    bool child = false;
+    M().Read(near,
+             [&](const WindowState& w) { child = w.options.kind == WindowKind::kFrameChild; });
+    if (!child) near = M().NewestFrameChild();
+    M().Read(near, [&](const WindowState& w) {
+      s.rect.x = w.rect.x + kCascadeStep;
+      s.rect.y = w.rect.y + kCascadeStep;
+    });
+  }
   int highest = 0;
   for (const Control& c : s.controls) highest = std::max(highest, c.number);
   s.nextCreated = highest + 1;
@@ -105,6 +123,8 @@ void Window::Close() {
   // The owner may be blocked waiting for this window's events: an empty event wakes it so
   // that its loop sees the window closed.
   if (thread != CurrentThread()) hub.Post(thread, Event{});
+  // A frame that is closing waits for the windows of other threads (FrameClosing.h).
+  NoteWindowClosed(thread);
 }
 
 std::string Window::Caption() const {
@@ -303,9 +323,19 @@ void Window::SetAlert(int control, int position, int keyCode) {
   ChangeControl(id_, control, [&](Control& c) {
     if (keyCode == 0) {
       c.alerts.erase(position);
-    } else {
-      c.alerts[position] = keyCode;
+      return;
     }
+    auto held = c.alerts.find(position);
+    if (held != c.alerts.end() && held->second != keyCode) {
+      // Both keys stay alerted: the one written before moves to the highest free position.
+      for (int free = 255; free >= 1; --free) {
+        if (c.alerts.count(free) == 0) {
+          c.alerts[free] = held->second;
+          break;
+        }
+      }
+    }
+    c.alerts[position] = keyCode;
   });
 }
 int Window::Alert(int control, int position) const {

@@ -72,7 +72,10 @@ class Window {
   // Opens a window from `definition` for the calling logical thread and posts, in this order,
   // focus lost to the thread's previously active window (if any), then open window and sized
   // to the new one. A frame child opens inside the open frame (as an ordinary window when no
-  // frame is open). Opening a frame while one is open opens an ordinary window instead.
+  // frame is open). Opening a frame while one is open opens an ordinary window instead. A
+  // frame child whose definition gives no position (x and y 0) is placed 16 dialog units down
+  // and right of the calling thread's window in front when that is a frame child (a form over
+  // its list), else of the frame child opened last (lists cascade); the first one stays at 0, 0.
   // Never fails.
   static Window Open(const WindowDefinition& definition, const OpenOptions& options = {});
 
@@ -155,8 +158,11 @@ class Window {
 
   // Alert keys: the control's alert table maps positions 1..255 to key codes. Pressing an
   // alerted key on the control raises the alert-key event instead of the key's own effect.
-  void SetAlert(int control, int position, int keyCode);  // key 0 clears the position
-  int Alert(int control, int position) const;             // 0 when unset
+  // Key 0 clears the position. A key written at a position that holds another key takes the
+  // position, and the key held there moves to the highest free position, so that both stay
+  // alerted (it is dropped only when the table is full).
+  void SetAlert(int control, int position, int keyCode);
+  int Alert(int control, int position) const;  // 0 when unset
   void ClearAlerts(int control);
   bool IsAlerted(int control, int keyCode) const;
 

@@ -165,6 +165,15 @@ WindowId WindowModel::Frame() {
   return 0;
 }
 
+WindowId WindowModel::NewestFrameChild() {
+  std::lock_guard lock(lock_);
+  WindowId found = 0;
+  for (const auto& [id, w] : windows_) {
+    if (w.options.kind == WindowKind::kFrameChild) found = id;  // ids grow with opening order
+  }
+  return found;
+}
+
 void WindowModel::ReportChange(WindowId id, int control) {
   if (ModelObserver* o = observer_.load()) o->WindowChanged(id, control);
 }

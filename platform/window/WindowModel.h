@@ -95,6 +95,7 @@ class WindowModel {
   std::vector<WindowId> OpenWindows();
   WindowId ActiveOf(int thread);  // most recent open window of the thread, 0 for none
   WindowId Frame();               // the open application frame, 0 for none
+  WindowId NewestFrameChild();    // the frame child opened last that is still open, 0 for none
 
   void ReportChange(WindowId id, int control);
   void ReportBeep();

@@ -15,55 +15,15 @@
 
 #include "app/ConnectSettings.h"
 #include "tests/app/PgAdmin.h"
+#include "tests/app/ProgramScript.h"
 #include "tests/app/ProgramSession.h"
 
 namespace kv {
 namespace {
 
-std::string ProgramBinary() {
-  char self[PATH_MAX] = {};
-  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return {};
-  return (std::filesystem::path(self).parent_path().parent_path() / "korvandel").string();
-}
-
-std::string ScriptText(const std::string& name) {
-  const std::filesystem::path root = KORVANDEL_SOURCE_DIR;
-  return test::ReadFile((root / "tests/app/scripts" / name).string());
-}
-
-struct ScriptRun {
-  int exitCode = -1;
-  std::string output;  // the runner's report on standard error
-};
-
-// Runs script `name` with its placeholders replaced, in `folder`; `backend` is the program's
-// option that chooses it ("--script" headless, "--desktop-script" through real widgets).
-ScriptRun RunScript(const test::TempDirectory& folder, const std::string& name,
-                    const std::map<std::string, std::string>& values = {},
-                    const char* backend = "--script") {
-  std::string text = ScriptText(name);
-  for (const auto& [key, value] : values) {
-    const std::string mark = "@" + key + "@";
-    for (std::size_t at; (at = text.find(mark)) != std::string::npos;)
-      text.replace(at, mark.size(), value);
-  }
-  const std::string script = folder.File("session.kvs");
-  std::ofstream(script) << text;
-  const std::string report = folder.File("report.txt");
-  const std::string binary = ProgramBinary();
-  test::ChildProcess child([&]() -> int {
-    if (::chdir(folder.path().c_str()) != 0) return 90;
-    int fd = ::open(report.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd >= 0) ::dup2(fd, 2);
-    ::execl(binary.c_str(), "korvandel", backend, script.c_str(), static_cast<char*>(nullptr));
-    return 91;
-  });
-  ScriptRun run;
-  run.exitCode = child.Wait();
-  run.output = test::ReadFile(report);
-  return run;
-}
+using test::ProgramBinary;
+using test::RunScript;
+using test::ScriptRun;
 
 bool Exists(const test::TempDirectory& folder, const std::string& name) {
   return std::filesystem::exists(folder.File(name));
