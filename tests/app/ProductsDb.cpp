@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/ConnectSettings.h"
 #include "tests/app/ProgramSession.h"
 #include "tests/support/ChildProcess.h"
 
@@ -65,6 +66,21 @@ std::string ProductsDb::ConnectLines() const {
     lines += "type \"?LOC:DBNAME\" \"shop\"\n";
   }
   return lines + "press \"?OKBUTTON\"\ncheck closed \"MSSQL Connect\"";
+}
+
+void ProductsDb::WriteAutoConnect(const std::string& folder) const {
+  ConnectEntries e;
+  if (Postgres()) {
+    e.server = PgServer();
+    e.dbName = pg_->Database();
+    e.user = pg_->User();
+    e.pass = pg_->Password();
+  } else {
+    e.dbName = "shop";
+  }
+  e.remeberUP = 1;
+  e.autoConnect = 1;
+  (void)SaveConnectEntries(e, folder + "/Korvandel.INI");
 }
 
 // Each statement runs in a child process with a connection of its own, so that the test

@@ -25,6 +25,9 @@ class ProductsDb {
 
   // Script lines that connect from the "MSSQL Connect" dialog ("shop" on SQLite).
   std::string ConnectLines() const;
+  // Writes the dialog's entries for this database, remembered and with "Auto Connect next
+  // time", into the settings file in `folder`: the program then connects by itself.
+  void WriteAutoConnect(const std::string& folder) const;
   // Runs `sql` on the database (another station); "" or the error text.
   std::string Exec(const std::string& sql) const;
   // Every product as "PCODE|DESCRIPTION|PRICE|PROVIDERID" in code order, texts clipped of

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/headless/HeadlessScriptDriver.h"
+#include "platform/script/ScriptRunner.h"
 #include "tests/app/ProgramSession.h"
 #include "tests/support/ChildProcess.h"
 
@@ -56,6 +58,16 @@ ScriptRun RunScriptText(const TempDirectory& folder, const std::string& text, co
 ScriptRun RunScript(const TempDirectory& folder, const std::string& name,
                     const std::map<std::string, std::string>& values, const char* backend) {
   return RunScriptText(folder, FillPlaceholders(ScriptText(name), values), backend);
+}
+
+std::string RunScriptLines(HeadlessBackend& backend, const std::string& text) {
+  Script script;
+  std::string error;
+  if (!ParseScript(text, &script, &error)) return error;
+  HeadlessScriptDriver driver(backend);
+  ScriptRunner runner(driver);
+  const ScriptResult result = runner.Run(script);
+  return result.passed ? std::string() : result.message;
 }
 
 }  // namespace kv::test

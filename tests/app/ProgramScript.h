@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "platform/headless/HeadlessBackend.h"
 #include "tests/support/TempDirectory.h"
 
 namespace kv::test {
@@ -31,5 +32,9 @@ ScriptRun RunScriptText(const TempDirectory& folder, const std::string& text,
 ScriptRun RunScript(const TempDirectory& folder, const std::string& name,
                     const std::map<std::string, std::string>& values = {},
                     const char* backend = "--script");
+
+// From a ProgramSession's session: carries out script `text` against the running program on
+// `backend`; "" when it passed, else the runner's message for the failing line.
+std::string RunScriptLines(HeadlessBackend& backend, const std::string& text);
 
 }  // namespace kv::test

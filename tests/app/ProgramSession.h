@@ -75,8 +75,12 @@ class ProgramSession {
   // Runs before the program starts, in the child (registering table managers, a browse).
   using Prepare = std::function<void(const std::function<void(std::string)>&)>;
 
-  ProgramSession(const Session& session, const Prepare& prepare = {}) {
-    const std::string dir = temp_.path();
+  // The program runs in `folder` when given (its files stay there for the caller), else in a
+  // folder of its own.
+  ProgramSession(const Session& session, const Prepare& prepare = {},
+                 const TempDirectory* folder = nullptr) {
+    const std::string dir = folder != nullptr ? folder->path() : temp_.path();
+    settingsFile_ = dir + "/Korvandel.INI";
     FileReplacements writes(dir, "Korvandel.INI");
     ChildProcess child([&]() -> int {
       if (::chdir(dir.c_str()) != 0) return 90;
@@ -108,10 +112,11 @@ class ProgramSession {
   const std::vector<std::string>& Record() const { return record_; }
   // Times the settings file was replaced (each write renames a new version over it).
   int SettingsWrites() const { return settingsWrites_; }
-  std::string SettingsText() const { return ReadFile(temp_.File("Korvandel.INI")); }
+  std::string SettingsText() const { return ReadFile(settingsFile_); }
 
  private:
   TempDirectory temp_;
+  std::string settingsFile_;
   int exitCode_ = -1;
   int settingsWrites_ = 0;
   std::vector<std::string> record_;

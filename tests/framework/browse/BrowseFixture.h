@@ -130,6 +130,11 @@ class TestBrowse : public BrowseManager {
   // RegetAt answers kNotSupportedError, so RefreshRecord takes its other way.
   bool noReget = false;
   int ValidateRecord() override { return onRecord ? onRecord() : BrowseManager::ValidateRecord(); }
+  // When not Benign, PrimeRecord answers it without priming (a new record refused).
+  ResultLevel primeResult = Benign;
+  ResultLevel PrimeRecord(bool keepBuffer) override {
+    return primeResult != Benign ? primeResult : BrowseManager::PrimeRecord(keepBuffer);
+  }
 
  protected:
   ErrorCode RegetAt(const std::string& position) override;
