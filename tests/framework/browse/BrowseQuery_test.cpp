@@ -69,6 +69,12 @@ class BrowseQuery : public BrowseTest {
     ASSERT_TRUE(Settled());
   }
   // Opens the list's pop-up menu with the context-menu key; the texts of its entries.
+  // The menu's items: the record actions, a separator, then the query button's `items`.
+  static std::vector<std::string> WithActions(std::vector<std::string> items) {
+    const std::vector<std::string> actions = {"Insert", "Change", "Delete", "View", "-"};
+    items.insert(items.begin(), actions.begin(), actions.end());
+    return items;
+  }
   std::vector<std::string> OpenMenu(BrowseSession& s) {
     EXPECT_EQ(PressKey(s.Win().Id(), kList, kKeyApps), InputStatus::kOk);
     EXPECT_TRUE(Settled());
@@ -99,7 +105,7 @@ class BrowseQuery : public BrowseTest {
 
 TEST_P(BrowseQuery, TheQueryButtonNarrowsTheListAndClearFromTheMenuWidensIt) {
   BrowseSession s(D(), errors, backend, WithQuery());
-  EXPECT_EQ(OpenMenu(s), (std::vector<std::string>{"Query"})) << "nothing saved or active";
+  EXPECT_EQ(OpenMenu(s), WithActions({"Query"})) << "nothing saved or active";
   ASSERT_TRUE(backend.AnswerPending(0));
   ASSERT_TRUE(Settled());
 
@@ -125,13 +131,12 @@ TEST_P(BrowseQuery, TheQueryButtonNarrowsTheListAndClearFromTheMenuWidensIt) {
   EXPECT_EQ(s.Codes(), (Codes{"A1", "A2"}));
   EXPECT_EQ(query.FindField("BRI:NAME")->MIDDLE.Clipped(), "^*bolt");
 
-  EXPECT_EQ(OpenMenu(s),
-            (std::vector<std::string>{"Query", "-", "View", "Empty       ", "-", "Clear"}));
+  EXPECT_EQ(OpenMenu(s), WithActions({"Query", "-", "View", "Empty       ", "-", "Clear"}));
   EXPECT_FALSE(FindMenuEntry(menu, "Empty")) << "shown disabled";
   Choose("Clear");
   EXPECT_EQ(s.Codes(), Sorted());
   EXPECT_EQ(s.Win().Text(kQueryResult), "");
-  EXPECT_EQ(OpenMenu(s), (std::vector<std::string>{"Query"})) << "the sub-menu went again";
+  EXPECT_EQ(OpenMenu(s), WithActions({"Query"})) << "the sub-menu went again";
   ASSERT_TRUE(backend.AnswerPending(0));
   ASSERT_TRUE(Settled());
 }
@@ -147,8 +152,7 @@ TEST_P(BrowseQuery, ASavedQueryChosenFromTheMenuIsApplied) {
     ASSERT_TRUE(saver.SaveQuery("Many, really"));
   }
   BrowseSession s(D(), errors, backend, WithQuery());
-  EXPECT_EQ(OpenMenu(s),
-            (std::vector<std::string>{"Query", "-", "View", "Few", "Many, really", "-", "Clear"}));
+  EXPECT_EQ(OpenMenu(s), WithActions({"Query", "-", "View", "Few", "Many, really", "-", "Clear"}));
   Choose("Many, really");
   EXPECT_EQ(s.Codes(), (Codes{"A1", "A3"}));
   EXPECT_EQ(FindProfileString("BrowseItems$tsMRU$$Query", "Query_3", file), "BRI:QTY,>=10,,");
