@@ -83,6 +83,14 @@ std::string Dialect::IndexComponent(std::string_view quotedColumn, bool text, bo
   return out;
 }
 
+Statement Dialect::LinguisticColumns(std::string_view) const {
+  return {};
+}
+
+Statement Dialect::ByteOrderIndexes(std::string_view) const {
+  return {};
+}
+
 std::string Dialect::ByteLengthCheck(std::string_view, int) const {
   return {};
 }

@@ -129,6 +129,11 @@ class Dialect {
   // Query answering one row per column of table `name` (its external name, unquoted) that
   // cannot hold NULL, with the column's name in the first column.
   virtual Statement NotNullColumns(std::string_view name) const = 0;
+  // Queries about table `name` for keys that the database cannot serve in byte order: the text
+  // columns whose collation is not byte order, and the names of the indexes whose text columns
+  // all are (one name per row). Empty statements where the server is not asked.
+  virtual Statement LinguisticColumns(std::string_view name) const;
+  virtual Statement ByteOrderIndexes(std::string_view name) const;
 
   // ---- Sessions and errors ----------------------------------------------------------------
 

@@ -108,6 +108,34 @@ Statement PostgresDialect::NotNullColumns(std::string_view name) const {
       {SqlValue::Text(QuoteIdentifier(name))}};
 }
 
+namespace {
+
+// True for collation `oid` (an SQL expression) when it orders byte by byte.
+std::string ByteOrderCollation(std::string_view oid) {
+  return Join(
+      {"(SELECT c.collname IN ('C', 'POSIX') OR (c.collname = 'default' AND "
+       "(SELECT datcollate FROM pg_database WHERE datname = current_database()) IN "
+       "('C', 'POSIX')) FROM pg_collation c WHERE c.oid = ",
+       oid, ")"});
+}
+
+}  // namespace
+
+Statement PostgresDialect::LinguisticColumns(std::string_view name) const {
+  return {Join({"SELECT a.attname FROM pg_attribute a WHERE a.attrelid = CAST(? AS regclass) "
+                "AND a.attnum > 0 AND NOT a.attisdropped AND a.attcollation <> 0 AND NOT ",
+                ByteOrderCollation("a.attcollation")}),
+          {SqlValue::Text(QuoteIdentifier(name))}};
+}
+
+Statement PostgresDialect::ByteOrderIndexes(std::string_view name) const {
+  return {Join({"SELECT i.relname FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid WHERE "
+                "x.indrelid = CAST(? AS regclass) AND NOT EXISTS (SELECT 1 FROM "
+                "unnest(CAST(x.indcollation AS oid[])) AS u(coll) WHERE u.coll <> 0 AND NOT ",
+                ByteOrderCollation("u.coll"), ")"}),
+          {SqlValue::Text(QuoteIdentifier(name))}};
+}
+
 std::string PostgresDialect::LockTimeoutStatement(int seconds) const {
   return "SET LOCAL lock_timeout = " + std::to_string(std::max(0, seconds) * 1000);
 }

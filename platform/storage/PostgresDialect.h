@@ -38,6 +38,9 @@ class PostgresDialect final : public Dialect {
   std::string ByteLengthCheck(std::string_view quotedColumn, int bytes) const override;
   std::string DecimalSelect(std::string_view quotedColumn) const override;
   Statement NotNullColumns(std::string_view name) const override;
+  // "C" and "POSIX" are byte order, and so is the database's default when it is one of them.
+  Statement LinguisticColumns(std::string_view name) const override;
+  Statement ByteOrderIndexes(std::string_view name) const override;
 
   std::string LockTimeoutStatement(int seconds) const override;
   std::vector<std::string> SessionStatements(int lockWaitMs) const override;

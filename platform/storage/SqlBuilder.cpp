@@ -251,6 +251,25 @@ std::string SqlBuilder::IndexName(int key) const {
   return name;
 }
 
+std::string SqlBuilder::ByteOrderIndexName(int key) const {
+  const KeyDecl& k = shape_.keys[size_t(key - 1)];
+  if (!k.primary) return IndexName(key);
+  return IndexName(key) + (k.noCase ? "_nc" : "_bo");
+}
+
+Statement SqlBuilder::CreateByteOrderPrimaryIndex(int key) const {
+  const KeyDecl& k = shape_.keys[size_t(key - 1)];
+  std::string sql = "CREATE UNIQUE INDEX " + dialect_.QuoteIdentifier(ByteOrderIndexName(key)) +
+                    " ON " + QuotedTable() + " (";
+  for (size_t i = 0; i < k.components.size(); ++i) {
+    const ColumnDesc& c = shape_.columns[size_t(k.components[i].field)];
+    if (i) sql += ", ";
+    sql += dialect_.IndexComponent(dialect_.QuoteIdentifier(c.name), c.type == ColumnType::kText,
+                                   k.noCase, k.components[i].ascending, c.nullable);
+  }
+  return {sql + ")", {}};
+}
+
 Statement SqlBuilder::CreateTable() const {
   std::vector<bool> keyField(shape_.columns.size(), false);
   for (const KeyDecl& k : shape_.keys)

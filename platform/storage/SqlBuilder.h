@@ -92,6 +92,13 @@ class SqlBuilder {
   std::vector<Statement> CreateIndexes() const;
   // The index name of key `key`.
   std::string IndexName(int key) const;
+  // The name of the index that serves key `key` in byte order: IndexName, with "_nc" for a
+  // case-insensitive primary key and "_bo" for another primary key (whose constraint's own
+  // index follows the columns' collation).
+  std::string ByteOrderIndexName(int key) const;
+  // CREATE UNIQUE INDEX ByteOrderIndexName for the primary key `key` in byte order, for a
+  // table whose key columns have another collation.
+  Statement CreateByteOrderPrimaryIndex(int key) const;
 
   std::string SelectList() const;
   std::string QuotedTable() const { return dialect_.QuoteIdentifier(shape_.name); }

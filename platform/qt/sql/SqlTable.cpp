@@ -112,9 +112,54 @@ StorageError SqlTable::DoOpen(int mode) {
     }
   }
   LearnNullability(*c);
+  if (std::string key = KeyNeedingRebuild(*c); !key.empty())
+    return StorageError::Of(kRebuildKeysError, "",
+                            key + " cannot be read in byte order: its index must be rebuilt");
   if (Decl().Threaded()) conn_ = c;
   cursor_ = Cursor{};
   haveRow_ = false;
+  return {};
+}
+
+std::vector<std::string> SqlTable::Names(SqlConnection& c, const Statement& query) const {
+  std::vector<std::string> names;
+  if (query.sql.empty()) return names;
+  std::vector<ColumnDesc> cols{ColumnDesc{"name", "", ColumnType::kText, 128}};
+  std::vector<std::vector<SqlValue>> rows;
+  if (!c.Exec(query, &cols, &rows).ok()) return names;
+  for (const std::vector<SqlValue>& r : rows)
+    if (!r.empty()) names.push_back(r[0].text);
+  return names;
+}
+
+std::vector<int> SqlTable::LinguisticKeys(SqlConnection& c) const {
+  std::vector<int> keys;
+  const std::vector<std::string> linguistic =
+      Names(c, c.SqlDialect().LinguisticColumns(shape_.name));
+  if (linguistic.empty()) return keys;
+  for (size_t k = 0; k < shape_.keys.size(); ++k)
+    for (const KeyComponent& kc : shape_.keys[k].components) {
+      const ColumnDesc& col = shape_.columns[size_t(kc.field)];
+      bool found = false;
+      for (const std::string& n : linguistic) found |= EqualNoCase(n, col.name);
+      if (col.type == ColumnType::kText && found) {
+        keys.push_back(int(k) + 1);
+        break;
+      }
+    }
+  return keys;
+}
+
+std::string SqlTable::KeyNeedingRebuild(SqlConnection& c) const {
+  const std::vector<int> keys = LinguisticKeys(c);
+  if (keys.empty()) return {};
+  const std::vector<std::string> served = Names(c, c.SqlDialect().ByteOrderIndexes(shape_.name));
+  SqlBuilder b(shape_, c.SqlDialect());
+  for (int k : keys) {
+    const std::string name = b.ByteOrderIndexName(k);
+    if (std::none_of(served.begin(), served.end(), [&](const std::string& s) { return s == name; }))
+      return shape_.keys[size_t(k - 1)].label;
+  }
   return {};
 }
 
@@ -172,6 +217,16 @@ StorageError SqlTable::DoBuildKeys() {
     (void)c->Exec(
         {c->SqlDialect().DropIndex(c->SqlDialect().QuoteIdentifier(name), b.QuotedTable()), {}});
     e = c->Exec(creates[i++]);
+    if (!e.ok()) return e;
+  }
+  // A primary key over columns of another collation gets an index of its own in byte order.
+  for (int k : LinguisticKeys(*c)) {
+    const KeyDecl& key = shape_.keys[size_t(k - 1)];
+    if (!key.primary || key.noCase) continue;
+    (void)c->Exec({c->SqlDialect().DropIndex(
+                       c->SqlDialect().QuoteIdentifier(b.ByteOrderIndexName(k)), b.QuotedTable()),
+                   {}});
+    e = c->Exec(b.CreateByteOrderPrimaryIndex(k));
     if (!e.ok()) return e;
   }
   return {};

@@ -72,6 +72,12 @@ class SqlTable final : public Table {
   std::shared_ptr<SqlConnection> Conn(StorageError* error);
   // Marks the columns the database declares NOT NULL (the others may hold NULL).
   void LearnNullability(SqlConnection& c);
+  // The first column of each row `query` answers (none for an empty query or a failure).
+  std::vector<std::string> Names(SqlConnection& c, const Statement& query) const;
+  // The keys with a text component whose column the database does not order byte by byte.
+  std::vector<int> LinguisticKeys(SqlConnection& c) const;
+  // The label of the first such key that no index serves in byte order; empty when none.
+  std::string KeyNeedingRebuild(SqlConnection& c) const;
   std::vector<SqlValue> RowFromBuffer() const;
   void LoadRow(const std::vector<SqlValue>& row);
   std::vector<SqlValue> OrderValues(int key, const std::vector<SqlValue>& row) const;

@@ -27,11 +27,14 @@ class FileManagerStoredValues : public DataTest {
   }
   std::string Items() const { return "\"" + ItemsTable() + "\""; }
   // The items table as a database the program did not create may hold it: wider columns
-  // than the record's, and every column but the code nullable.
+  // than the record's, and every column but the code nullable. (Its text columns are in byte order,
+  // so that opening it needs no key rebuild.)
   std::string CreateWideItems() {
-    return ExecDirect(B(), "CREATE TABLE " + Items() +
-                               " (\"Code\" VARCHAR(40) NOT NULL PRIMARY KEY, \"Name\" "
-                               "VARCHAR(200), \"Price\" NUMERIC(20,4), \"Provider\" BIGINT)");
+    const std::string byteOrder = B().name == "postgres" ? " COLLATE \"C\"" : "";
+    return ExecDirect(B(), "CREATE TABLE " + Items() + " (\"Code\" VARCHAR(40)" + byteOrder +
+                               " NOT NULL PRIMARY KEY, \"Name\" VARCHAR(200)" + byteOrder +
+                               ", \"Price\" "
+                               "NUMERIC(20,4), \"Provider\" BIGINT)");
   }
   // The stored row of an item as "code|name|price|provider", decimals in canonical form.
   std::string Stored(const std::string& code) {

@@ -126,7 +126,12 @@ class KeysetPaging : public ::testing::TestWithParam<Backend> {
 
   void Load(const std::vector<Row>& rows) {
     ASSERT_EQ(T().Create(), kNoError) << LastError().driverText;
-    ASSERT_EQ(T().Open(), kNoError) << LastError().driverText;
+    ErrorCode opened = T().Open();
+    if (opened == kRebuildKeysError) {  // a table made elsewhere whose text is not in byte order
+      ASSERT_EQ(T().BuildKeys(), kNoError) << LastError().driverText;
+      opened = T().Open();
+    }
+    ASSERT_EQ(opened, kNoError) << LastError().driverText;
     for (const Row& r : rows) {
       PageLayout().Clear(T().Record());
       R().ID = r.id;
