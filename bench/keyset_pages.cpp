@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/qt/sql/SqlConnection.h"
+#include "platform/qt/sql/SqliteFolding.h"
 #include "platform/storage/DriverRegistry.h"
 #include "platform/storage/FieldTableLayout.h"
 #include "platform/storage/RecordPosition.h"
@@ -77,6 +78,8 @@ QSqlDatabase Direct(bool pg) {
   }
   if (!db.open())
     std::fprintf(stderr, "cannot connect: %s\n", db.lastError().text().toStdString().c_str());
+  else
+    (void)AddSqliteFolding(db);  // indexes of the program's tables use its functions
   return db;
 }
 

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
-  unixodbc-dev tdsodbc odbc-postgresql libsqliteodbc
+  unixodbc-dev tdsodbc odbc-postgresql libsqliteodbc libsqlite3-dev
   postgresql postgresql-common
   libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-xserver-utils adwaita-icon-theme fonts-dejavu-core

@@ -1,8 +1,10 @@
 #include "platform/storage/Dialect.h"
 
+#include "platform/storage/DialectSupport.h"
 #include "platform/storage/PostgresDialect.h"
 #include "platform/storage/SqlServerDialect.h"
 #include "platform/storage/SqliteDialect.h"
+#include "platform/values/Utf8Text.h"
 
 namespace kv {
 
@@ -48,11 +50,17 @@ std::string Dialect::CompareText(std::string_view a, std::string_view op,
 }
 
 std::string Dialect::Upper(std::string_view text) const {
-  return Call("UPPER", text);
+  return Translate(text, FoldSmallLetters(), FoldCapitalLetters());
 }
 
 std::string Dialect::Lower(std::string_view text) const {
-  return Call("LOWER", text);
+  return Translate(text, FoldCapitalLetters(), FoldSmallLetters());
+}
+
+std::string Dialect::Translate(std::string_view text, std::string_view from,
+                               std::string_view to) const {
+  // The lists hold letters only, so no quote needs doubling.
+  return dialect::Join({"TRANSLATE(", text, ", '", from, "', '", to, "')"});
 }
 
 std::string Dialect::NullsPlacement(bool) const {

@@ -75,7 +75,13 @@ class Dialect {
   // `a op b` for two texts (op is one of = <> < > <= >=), in byte order.
   std::string CompareText(std::string_view a, std::string_view op, std::string_view b) const;
 
-  // `text` upper-cased, respectively lower-cased, for case-insensitive comparison and ordering.
+  // `text` upper-cased, respectively lower-cased, for case-insensitive comparison and ordering,
+  // exactly as the runtime folds case (UpperText and the lists FoldSmallLetters and
+  // FoldCapitalLetters): ASCII and Latin-1 letters, nothing else, whatever the collation or
+  // locale of the column, the value or the server. (The servers' own UPPER folds ASCII only on
+  // SQLite, depends on the collation on PostgreSQL, and folds far more on SQL Server.) `text`
+  // appears once in the result, so a marker in it is bound once; the result can be indexed.
+  // Base: Translate by the two lists.
   virtual std::string Upper(std::string_view text) const;
   virtual std::string Lower(std::string_view text) const;
 
@@ -165,6 +171,11 @@ class Dialect {
   virtual bool ConnectionLost(std::string_view nativeCode, std::string_view text) const;
 
  protected:
+  // `text` with every character of `from` replaced by the character at the same place in `to`
+  // (UTF-8 texts of as many characters, letters only), characters compared as they are, whatever
+  // the collation. Base: TRANSLATE with both lists as literals.
+  virtual std::string Translate(std::string_view text, std::string_view from,
+                                std::string_view to) const;
   // The characters that open and close a quoted identifier.
   virtual char QuoteOpen() const { return '"'; }
   virtual char QuoteClose() const { return '"'; }

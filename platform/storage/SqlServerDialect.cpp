@@ -31,6 +31,11 @@ std::string SqlServerDialect::ByteOrder(std::string_view expr) const {
   return Join({expr, " COLLATE ", kByteOrderCollation});
 }
 
+std::string SqlServerDialect::Translate(std::string_view text, std::string_view from,
+                                        std::string_view to) const {
+  return Join({"TRANSLATE(", ByteOrder(text), ", N'", from, "', N'", to, "')"});
+}
+
 std::string SqlServerDialect::Concat(std::string_view a, std::string_view b) const {
   // CONCAT converts numbers to text, where "+" would add them.
   return Join({"CONCAT(", a, ", ", b, ")"});

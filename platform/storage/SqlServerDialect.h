@@ -52,6 +52,10 @@ class SqlServerDialect final : public Dialect {
   bool ConnectionLost(std::string_view code, std::string_view text) const override;
 
  protected:
+  // TRANSLATE (SQL Server 2017 and later) of the text under the binary collation, where it
+  // compares characters exactly, with Unicode literals.
+  std::string Translate(std::string_view text, std::string_view from,
+                        std::string_view to) const override;
   char QuoteOpen() const override { return '['; }
   char QuoteClose() const override { return ']'; }
 };

@@ -28,6 +28,14 @@ std::string SqliteDialect::ByteOrder(std::string_view expr) const {
   return std::string(expr);
 }
 
+std::string SqliteDialect::Upper(std::string_view text) const {
+  return Join({"KV_UPPER(", text, ")"});
+}
+
+std::string SqliteDialect::Lower(std::string_view text) const {
+  return Join({"KV_LOWER(", text, ")"});
+}
+
 std::string SqliteDialect::Concat(std::string_view a, std::string_view b) const {
   return Join({"(", a, " || ", b, ")"});
 }

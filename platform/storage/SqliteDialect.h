@@ -24,6 +24,11 @@ class SqliteDialect final : public Dialect {
   std::string NullSafeEquals(std::string_view expr, std::string_view marker,
                              int* binds) const override;
   std::string ByteOrder(std::string_view expr) const override;
+  // SQLite has neither TRANSLATE nor a collation-independent UPPER beyond ASCII (and nests
+  // too few calls for a REPLACE per letter): the program's connections carry the functions
+  // KV_UPPER and KV_LOWER, which fold as the runtime does (platform/qt/sql/SqliteFolding.h).
+  std::string Upper(std::string_view text) const override;
+  std::string Lower(std::string_view text) const override;
 
   std::string Concat(std::string_view a, std::string_view b) const override;
   std::string Substring(std::string_view text, std::string_view start,

@@ -71,6 +71,32 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && UpperText(a) == UpperText(b);
 }
 
+namespace {
+
+// The letters of UpperText: ASCII, then the Latin-1 pairs U+00E0.. / U+00C0.. (two bytes each).
+std::string FoldLetters(bool small) {
+  std::string out;
+  for (char c = 'a'; c <= 'z'; ++c) out += small ? c : char(c - 32);
+  for (unsigned second = 0xA0; second <= 0xBE; ++second) {
+    if (second == 0xB7) continue;  // U+00F7, the division sign
+    out += char(0xC3);
+    out += char(small ? second : second - 0x20);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string_view FoldSmallLetters() {
+  static const std::string letters = FoldLetters(true);
+  return letters;
+}
+
+std::string_view FoldCapitalLetters() {
+  static const std::string letters = FoldLetters(false);
+  return letters;
+}
+
 bool IsValidUtf8(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {

@@ -28,6 +28,15 @@ std::string UpperText(std::string_view text);
 // True when `a` and `b` are equal ignoring case as UpperText defines it.
 bool EqualNoCase(std::string_view a, std::string_view b);
 
+// The letters UpperText folds, as UTF-8 text of 56 characters each: the i-th character of
+// FoldSmallLetters() has the i-th character of FoldCapitalLetters() as its capital, and
+// lower-casing maps it back. ASCII a-z, then the Latin-1 small letters U+00E0..U+00FE but
+// U+00F7; every other character (ß, ÿ, Greek, Cyrillic, ...) is its own capital. The database
+// dialects fold text on the servers by these two lists, so that a case-insensitive order,
+// locate or filter means the same on every server as in the runtime.
+std::string_view FoldSmallLetters();
+std::string_view FoldCapitalLetters();
+
 // True when `text` is well-formed UTF-8 (no stray continuation bytes, no truncated or
 // overlong sequences, no surrogates, nothing above U+10FFFF).
 bool IsValidUtf8(std::string_view text);

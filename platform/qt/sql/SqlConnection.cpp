@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/qt/sql/SqliteFolding.h"
 #include "platform/storage/OwnerString.h"
 
 namespace kv {
@@ -176,6 +177,11 @@ StorageError SqlConnection::Connect() {
     e.text = std::string(ErrorCodeText(kDriverError));
     return e;
   }
+  // SQLite folds case through functions of the connection (SqliteDialect::Upper).
+  if (target_.dialect == DatabaseKind::kSqlite && target_.qtDriver == "QSQLITE" &&
+      !AddSqliteFolding(db_))
+    return StorageError::Of(kDriverError, "",
+                            "the SQLite connection could not be given its case-folding functions");
   StartSession();
   return {};
 }

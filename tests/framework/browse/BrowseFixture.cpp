@@ -12,6 +12,7 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/qt/sql/SqlConnection.h"
+#include "platform/qt/sql/SqliteFolding.h"
 #include "platform/window/EventHub.h"
 #include "platform/window/EventLoop.h"
 #include "platform/window/UserInput.h"
@@ -151,6 +152,7 @@ std::string ExecOn(const Db& db, const std::string& sql) {
     if (!c.open()) {
       result = c.lastError().text().toStdString();
     } else {
+      (void)AddSqliteFolding(c);  // indexes of the program's tables use its functions
       QSqlQuery q(c);
       if (!q.exec(QString::fromStdString(sql))) result = q.lastError().text().toStdString();
     }

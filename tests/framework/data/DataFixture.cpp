@@ -13,6 +13,7 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/qt/sql/SqlConnection.h"
+#include "platform/qt/sql/SqliteFolding.h"
 
 namespace kv::testing {
 namespace {
@@ -110,7 +111,12 @@ std::string WithConnection(const Backend& b,
     if (target.port > 0) db.setPort(target.port);
     if (!target.user.empty()) db.setUserName(QString::fromStdString(target.user));
     if (!target.password.empty()) db.setPassword(QString::fromStdString(target.password));
-    result = db.open() ? body(db) : db.lastError().text().toStdString();
+    if (db.open()) {
+      (void)AddSqliteFolding(db);  // indexes of the program's tables use its functions
+      result = body(db);
+    } else {
+      result = db.lastError().text().toStdString();
+    }
     db.close();
   }
   QSqlDatabase::removeDatabase(name);

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "tests/platform/storage/FoldText.h"
+
 namespace kv {
 namespace {
 
@@ -147,7 +149,7 @@ TEST(KeysetBuilder, TextInByteOrderNullsPlacedAndValuesFoldedLikeTheirTerm) {
   st = {};
   ASSERT_TRUE(pg.AppendBound(&st, Direction::kForward,
                              {{SqlValue::Text("Ab"), SqlValue::Decimal("1.25")}, false}));
-  EXPECT_EQ(st.sql,
+  EXPECT_EQ(ReadableFolds(DialectFor(DatabaseKind::kPostgres), st.sql),
             "((UPPER(\"NAME\") COLLATE \"C\" <= UPPER(?) OR UPPER(\"NAME\") COLLATE \"C\" IS NULL) "
             "AND ((UPPER(\"NAME\") COLLATE \"C\" < UPPER(?) OR UPPER(\"NAME\") COLLATE \"C\" IS "
             "NULL) OR \"PRICE\" > CAST(? AS NUMERIC)))");

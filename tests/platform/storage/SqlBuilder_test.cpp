@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/storage/FoldText.h"
+
 namespace kv {
 namespace {
 
@@ -86,6 +88,7 @@ TEST(SqlBuilder, KeysetReadsFollowTheKeyCompletedByTheIdentity) {
     std::vector<SqlValue> bound = {SqlValue::Text("x")};
     if (c.key == 2) bound.push_back(SqlValue::Text("k"));
     Statement st = b.Keyset(c.key, c.dir, bound, c.inclusive, 3);
+    st.sql = ReadableFolds(DialectFor(c.kind), st.sql);
     EXPECT_NE(st.sql.find(c.where), std::string::npos) << st.sql;
     EXPECT_TRUE(st.sql.ends_with(c.tail)) << st.sql;
     EXPECT_EQ(Count(st.sql, '?'), int(st.binds.size()));

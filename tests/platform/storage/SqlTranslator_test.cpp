@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/expr/Expression.h"
+#include "tests/platform/storage/FoldText.h"
 
 namespace kv {
 namespace {
@@ -47,7 +48,7 @@ std::string Translate(DatabaseKind kind, const char* text, Values* params, ExprE
   Statement out;
   if (!SqlTranslator::Condition(e, DialectFor(kind), ProductColumns(), &out, err)) return "error";
   *params = out.binds;
-  return out.sql;
+  return ReadableFolds(DialectFor(kind), out.sql);
 }
 
 TEST(SqlTranslator, ConditionsPerDialectWithParameters) {
@@ -203,8 +204,10 @@ TEST(SqlTranslator, UserValuesNeverBecomeSqlText) {
         Statement out;
         ASSERT_TRUE(SqlTranslator::Condition(e, DialectFor(kind), ProductColumns(), &out))
             << filter;
-        EXPECT_EQ(out.sql.find("DROP"), std::string::npos) << out.sql;
-        EXPECT_EQ(out.sql.find('\''), std::string::npos) << out.sql;
+        // Quotes written by the dialect's case folding are its own letter lists.
+        const std::string sql = ReadableFolds(DialectFor(kind), out.sql);
+        EXPECT_EQ(sql.find("DROP"), std::string::npos) << sql;
+        EXPECT_EQ(sql.find('\''), std::string::npos) << sql;
         bool carried = false;
         for (const auto& p : out.binds) carried = carried || p.text == value;
         EXPECT_TRUE(carried) << filter;
@@ -256,7 +259,8 @@ TEST(SqlTranslator, QualifiedColumnsAndValues) {
   ASSERT_TRUE(e.Parse("UPPER(PRO:PCODE) & '-' & 1"));
   Statement out;
   ASSERT_TRUE(SqlTranslator::Value(e, DialectFor(DatabaseKind::kSqlServer), b, &out));
-  EXPECT_EQ(out.sql, "CONCAT(CONCAT(UPPER([A].[PCODE]), ?), ?)");
+  EXPECT_EQ(ReadableFolds(DialectFor(DatabaseKind::kSqlServer), out.sql),
+            "CONCAT(CONCAT(UPPER([A].[PCODE]), ?), ?)");
   EXPECT_EQ(out.binds, (Values{T("-"), T("1")}));
 }
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <type_traits>
+#include <vector>
 
+#include "platform/expr/Utf8.h"
 #include "platform/values/Utf8Text.h"
 
 namespace kv {
@@ -98,4 +101,37 @@ TEST(Utf8Text, UpperAndClip) {
 }
 
 }  // namespace
+// The servers fold case by the two letter lists, the runtime by UpperText and Utf8Lower: for
+// every character up to U+04FF (Latin, Greek, Cyrillic), a fold changes it exactly when the
+// lists hold it, and into the character at the same place in the other list.
+TEST(Utf8Text, FoldListsHoldExactlyTheLettersTheRuntimeFolds) {
+  auto chars = [](std::string_view list) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < list.size();) {
+      const size_t n = (static_cast<unsigned char>(list[i]) & 0x80) ? 2 : 1;
+      out.emplace_back(list.substr(i, n));
+      i += n;
+    }
+    return out;
+  };
+  const std::vector<std::string> small = chars(FoldSmallLetters());
+  const std::vector<std::string> capital = chars(FoldCapitalLetters());
+  ASSERT_EQ(small.size(), capital.size());
+  auto place = [](const std::vector<std::string>& list, const std::string& c) {
+    return std::find(list.begin(), list.end(), c) - list.begin();
+  };
+  for (unsigned cp = 1; cp < 0x500; ++cp) {
+    std::string c;
+    if (cp < 0x80) {
+      c = std::string(1, char(cp));
+    } else {
+      c = {char(0xC0 | (cp >> 6)), char(0x80 | (cp & 0x3F))};
+    }
+    SCOPED_TRACE(cp);
+    const size_t s = size_t(place(small, c)), k = size_t(place(capital, c));
+    EXPECT_EQ(UpperText(c), s < small.size() ? capital[s] : c);
+    EXPECT_EQ(Utf8Lower(c), k < capital.size() ? small[k] : c);
+  }
+}
+
 }  // namespace kv

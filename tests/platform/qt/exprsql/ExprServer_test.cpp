@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/expr/Expression.h"
+#include "platform/qt/sql/SqliteFolding.h"
 #include "platform/storage/SqlTranslator.h"
 #include "platform/values/FieldTable.h"
 
@@ -55,6 +56,24 @@ const Row kRows[] = {
     {"C'9", "", "120.00", 0},
     {"ab-100", "12' pipe", "5.00", 9},
     {"Z", "washer, bolt-free", "10.00", 12},
+    // Case beyond ASCII: accented capitals and small letters, ß, ÿ, Greek and Cyrillic words.
+    {"E1",
+     "\xC3\xA9"
+     "crou",
+     "1.00", 4},  // écrou
+    {"E2",
+     "\xC3\x89"
+     "CROU \xC3\x80 \xC3\x9Eorn",
+     "1.00", 4},  // ÉCROU À Þorn
+    {"E3",
+     "Stra\xC3\x9F"
+     "e",
+     "1.00", 4},                                                            // Straße
+    {"E4", "STRASSE \xC3\xBF", "1.00", 4},                                  // STRASSE ÿ
+    {"G1", "\xCE\xB1\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1", "1.00", 5},          // αθήνα
+    {"G2", "\xCE\x91\xCE\x98\xCE\x89\xCE\x9D\xCE\x91", "1.00", 5},          // ΑΘΉΝΑ
+    {"C1", "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", "1.00", 6},  // москва
+    {"C2", "\xD0\x9C\xD0\x9E\xD0\xA1\xD0\x9A\xD0\x92\xD0\x90", "1.00", 6},  // МОСКВА
 };
 
 // Filters whose local and server meanings must agree.
@@ -107,6 +126,7 @@ class ExprServerTest : public ::testing::TestWithParam<std::string> {
       auto db = QSqlDatabase::addDatabase("QSQLITE", connection_);
       db.setDatabaseName(":memory:");
       ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+      ASSERT_TRUE(AddSqliteFolding(db));
     } else {
       const char* host = std::getenv("PGHOST");
       const char* dbname = std::getenv("PGDATABASE");
@@ -214,6 +234,51 @@ TEST_P(ExprServerTest, ServerSelectsWhatLocalEvaluationPasses) {
     Statement where;
     ASSERT_TRUE(SqlTranslator::Condition(e, *dialect_, columns_, &where, &err)) << err.Describe();
     EXPECT_EQ(ServerCodes(where), LocalCodes(e)) << where.sql;
+  }
+}
+
+// Case folds ASCII and Latin-1 letters, nothing else (no ß to SS, no ÿ, Greek or Cyrillic
+// capitals), the same locally and on the server, whatever the columns' collation.
+TEST_P(ExprServerTest, CaseFoldsTheSameLettersEverywhere) {
+  using Codes = std::set<std::string>;
+  const struct {
+    const char* filter;
+    Codes codes;
+  } cases[] = {
+      {"INSTRING('\xC3\x89"
+       "CROU',UPPER(PRO:DESCRIPTION),1,1) <> 0",
+       {"E1", "E2"}},
+      {"PRO:DESCRIPTION ~ '\xC3\xA9"
+       "crou'",
+       {"E1"}},
+      {"UPPER(PRO:DESCRIPTION) = '\xC3\x89"
+       "CROU \xC3\x80 \xC3\x9E"
+       "ORN'",
+       {"E2"}},
+      {"LOWER(PRO:DESCRIPTION) = '\xC3\xA9"
+       "crou \xC3\xA0 \xC3\xBE"
+       "orn'",
+       {"E2"}},
+      {"PRO:DESCRIPTION ~ 'STRA\xC3\x9F"
+       "E'",
+       {"E3"}},
+      {"INSTRING('STRASSE',UPPER(PRO:DESCRIPTION),1,1) <> 0", {"E4"}},
+      {"INSTRING('\xC3\xBF',UPPER(PRO:DESCRIPTION),1,1) <> 0", {"E4"}},
+      {"UPPER(PRO:DESCRIPTION) = UPPER('\xCE\xB1\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1')", {"G1"}},
+      {"PRO:DESCRIPTION ~ '\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0'", {"C1"}},
+      {"LOWER(PRO:DESCRIPTION) = '\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0'", {"C1"}},
+      {"UPPER(PRO:DESCRIPTION) >= '\xC3\x80' AND UPPER(PRO:DESCRIPTION) < '\xC3\x9F'",
+       {"E1", "E2"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.filter);
+    Expression e;
+    ExprError err;
+    ASSERT_TRUE(e.Parse(c.filter, &err)) << err.Describe();
+    Statement where;
+    ASSERT_TRUE(SqlTranslator::Condition(e, *dialect_, columns_, &where, &err)) << err.Describe();
+    EXPECT_EQ(LocalCodes(e), c.codes);
+    EXPECT_EQ(ServerCodes(where), c.codes) << where.sql;
   }
 }
 

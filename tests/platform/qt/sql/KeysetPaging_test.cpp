@@ -29,10 +29,14 @@ struct Row {
   std::optional<std::string> note;
 };
 
-// Equal values, blanks, capitals against small letters, and NULLs in the note.
+// Equal values, blanks, capitals against small letters (accented ones too: écrou, ÉCROU, and ÿ,
+// which has no capital), and NULLs in the note.
 std::vector<Row> SampleRows(bool nullGroups) {
   const char* groups[] = {"B", "", "a", "A", "b", "B", "A"};
-  const char* names[] = {"delta", "Alpha", "alpha", "BRAVO", "charlie", "Charlie", "", "bravo"};
+  // clang-format off
+  const char* names[] = {"delta", "Alpha", "alpha", "BRAVO", "charlie", "Charlie", "", "bravo",
+                         "\xC3\xA9" "crou", "\xC3\x89" "CROU", "\xC3\xBF"};
+  // clang-format on
   const char* amounts[] = {"1.50", "-2.00", "10.00", "1.5", "0.00", "99.99"};
   std::vector<Row> rows;
   for (int i = 0; i < 36; ++i) {
@@ -42,7 +46,7 @@ std::vector<Row> SampleRows(bool nullGroups) {
     if (nullGroups && i % 5 == 2) r.grp.reset();
     r.amt = amounts[i % 6];
     r.n = i % 4;
-    r.name = names[i % 8];
+    r.name = names[i % 11];
     if (i % 3 != 0) r.note = i % 9 == 1 ? "" : std::string(1, char('x' - i % 3));
     rows.push_back(r);
   }

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "platform/qt/sql/SqlConnection.h"
+#include "platform/qt/sql/SqliteFolding.h"
 
 namespace kv::testing {
 namespace {
@@ -78,7 +79,7 @@ void InstallOdbcResolver() {
         t.dialect = DatabaseKind::kSqlite;
         t.databaseName =
             "Driver={SQLite3};Database=" + (WorkDir() / std::string(owner.substr(12))).string() +
-            ".sqlite;";
+            ".sqlite;LoadExt=" KORVANDEL_SQLITE_FOLD_MODULE ";";
         return t;
       }
       return std::nullopt;
@@ -157,6 +158,7 @@ std::vector<std::string> RunDirect(const Backend& b, const std::string& sql, boo
     if (!db.open()) {
       result = {"error: " + db.lastError().text().toStdString()};
     } else {
+      (void)AddSqliteFolding(db);  // indexes of the program's tables use its functions
       QSqlQuery q(db);
       if (!q.exec(QString::fromStdString(sql))) {
         result = {"error: " + q.lastError().text().toStdString()};
