@@ -99,6 +99,10 @@ Statement Dialect::ByteOrderIndexes(std::string_view) const {
   return {};
 }
 
+Statement Dialect::UnfoldedIndexes(std::string_view) const {
+  return {};
+}
+
 std::string Dialect::ByteLengthCheck(std::string_view, int) const {
   return {};
 }

@@ -140,6 +140,10 @@ class Dialect {
   // all are (one name per row). Empty statements where the server is not asked.
   virtual Statement LinguisticColumns(std::string_view name) const;
   virtual Statement ByteOrderIndexes(std::string_view name) const;
+  // Query answering the names of the indexes of table `name` whose definition does not fold
+  // case as Upper does (one per row), such as those an older folding made: a case-insensitive
+  // key with such an index would sort the table for every page. Empty where not asked.
+  virtual Statement UnfoldedIndexes(std::string_view name) const;
 
   // ---- Sessions and errors ----------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/storage/DialectSupport.h"
+#include "platform/values/Utf8Text.h"
 
 namespace kv {
 
@@ -134,6 +135,13 @@ Statement PostgresDialect::ByteOrderIndexes(std::string_view name) const {
                 "unnest(CAST(x.indcollation AS oid[])) AS u(coll) WHERE u.coll <> 0 AND NOT ",
                 ByteOrderCollation("u.coll"), ")"}),
           {SqlValue::Text(QuoteIdentifier(name))}};
+}
+
+Statement PostgresDialect::UnfoldedIndexes(std::string_view name) const {
+  return {
+      "SELECT i.relname FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid WHERE "
+      "x.indrelid = CAST(? AS regclass) AND strpos(pg_get_indexdef(x.indexrelid), ?) = 0",
+      {SqlValue::Text(QuoteIdentifier(name)), SqlValue::Text(std::string(FoldCapitalLetters()))}};
 }
 
 std::string PostgresDialect::LockTimeoutStatement(int seconds) const {

@@ -41,6 +41,9 @@ class PostgresDialect final : public Dialect {
   // "C" and "POSIX" are byte order, and so is the database's default when it is one of them.
   Statement LinguisticColumns(std::string_view name) const override;
   Statement ByteOrderIndexes(std::string_view name) const override;
+  // The server writes an index's definition back in its own words, but keeps the text of the
+  // folding's list of capitals.
+  Statement UnfoldedIndexes(std::string_view name) const override;
 
   std::string LockTimeoutStatement(int seconds) const override;
   std::vector<std::string> SessionStatements(int lockWaitMs) const override;

@@ -36,6 +36,13 @@ std::string SqliteDialect::Lower(std::string_view text) const {
   return Join({"KV_LOWER(", text, ")"});
 }
 
+Statement SqliteDialect::UnfoldedIndexes(std::string_view name) const {
+  return {
+      "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ? COLLATE NOCASE "
+      "AND sql IS NOT NULL AND instr(upper(sql), 'KV_UPPER(') = 0",
+      {SqlValue::Text(std::string(name))}};
+}
+
 std::string SqliteDialect::Concat(std::string_view a, std::string_view b) const {
   return Join({"(", a, " || ", b, ")"});
 }

@@ -29,6 +29,8 @@ class SqliteDialect final : public Dialect {
   // KV_UPPER and KV_LOWER, which fold as the runtime does (platform/qt/sql/SqliteFolding.h).
   std::string Upper(std::string_view text) const override;
   std::string Lower(std::string_view text) const override;
+  // The indexes whose CREATE INDEX text (kept as written) does not call KV_UPPER.
+  Statement UnfoldedIndexes(std::string_view name) const override;
 
   std::string Concat(std::string_view a, std::string_view b) const override;
   std::string Substring(std::string_view text, std::string_view start,

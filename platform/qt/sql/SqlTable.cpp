@@ -113,8 +113,9 @@ StorageError SqlTable::DoOpen(int mode) {
   }
   LearnNullability(*c);
   if (std::string key = KeyNeedingRebuild(*c); !key.empty())
-    return StorageError::Of(kRebuildKeysError, "",
-                            key + " cannot be read in byte order: its index must be rebuilt");
+    return StorageError::Of(
+        kRebuildKeysError, "",
+        key + " cannot be read in its order from its index: the index must be rebuilt");
   if (Decl().Threaded()) conn_ = c;
   cursor_ = Cursor{};
   haveRow_ = false;
@@ -151,14 +152,26 @@ std::vector<int> SqlTable::LinguisticKeys(SqlConnection& c) const {
 }
 
 std::string SqlTable::KeyNeedingRebuild(SqlConnection& c) const {
-  const std::vector<int> keys = LinguisticKeys(c);
-  if (keys.empty()) return {};
-  const std::vector<std::string> served = Names(c, c.SqlDialect().ByteOrderIndexes(shape_.name));
   SqlBuilder b(shape_, c.SqlDialect());
-  for (int k : keys) {
-    const std::string name = b.ByteOrderIndexName(k);
-    if (std::none_of(served.begin(), served.end(), [&](const std::string& s) { return s == name; }))
-      return shape_.keys[size_t(k - 1)].label;
+  auto among = [](const std::vector<std::string>& names, const std::string& name) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& s) { return s == name; });
+  };
+  const std::vector<int> keys = LinguisticKeys(c);
+  if (!keys.empty()) {
+    const std::vector<std::string> served = Names(c, c.SqlDialect().ByteOrderIndexes(shape_.name));
+    for (int k : keys)
+      if (!among(served, b.ByteOrderIndexName(k))) return shape_.keys[size_t(k - 1)].label;
+  }
+  // A case-insensitive key whose index folds otherwise (made by an older folding) cannot serve
+  // the key's order: every page would sort the table.
+  const std::vector<std::string> unfolded = Names(c, c.SqlDialect().UnfoldedIndexes(shape_.name));
+  for (size_t k = 0; k < shape_.keys.size() && !unfolded.empty(); ++k) {
+    const KeyDecl& key = shape_.keys[k];
+    const bool text =
+        std::any_of(key.components.begin(), key.components.end(), [&](const KeyComponent& kc) {
+          return shape_.columns[size_t(kc.field)].type == ColumnType::kText;
+        });
+    if (key.noCase && text && among(unfolded, b.ByteOrderIndexName(int(k) + 1))) return key.label;
   }
   return {};
 }

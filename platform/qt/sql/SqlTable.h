@@ -76,7 +76,9 @@ class SqlTable final : public Table {
   std::vector<std::string> Names(SqlConnection& c, const Statement& query) const;
   // The keys with a text component whose column the database does not order byte by byte.
   std::vector<int> LinguisticKeys(SqlConnection& c) const;
-  // The label of the first such key that no index serves in byte order; empty when none.
+  // The label of the first key that its index cannot serve: one of LinguisticKeys without an
+  // index in byte order, or a case-insensitive key whose index folds case otherwise than the
+  // dialect (Dialect::UnfoldedIndexes). Empty when none.
   std::string KeyNeedingRebuild(SqlConnection& c) const;
   std::vector<SqlValue> RowFromBuffer() const;
   void LoadRow(const std::vector<SqlValue>& row);
