@@ -25,7 +25,7 @@ TEST(OrderText, SplitsSignedComponents) {
       {"+PRO:PCODE", {"+\"PCODE\""}},
       {"-PRO:PCODE", {"-\"PCODE\""}},
       {"+PRO:PCODE,PRO:PRICE", {"+\"PCODE\"", "+\"PRICE\""}},
-      {" -UPPER(PRO:DESCRIPTION) , +PRO:PCODE ", {"-UPPER(\"DESCRIPTION\")", "+\"PCODE\""}},
+      {" -UPPER(PRO:DESCRIPTION) , +PRO:PCODE ", {"-KV_UPPER(\"DESCRIPTION\")", "+\"PCODE\""}},
       {"+SUB(PRO:DESCRIPTION,1,3),-PRO:PRICE", {"+SUBSTR(\"DESCRIPTION\", ?, ?)", "-\"PRICE\""}},
       {"+INSTRING(',',PRO:DESCRIPTION)", {"+INSTR(\"DESCRIPTION\", ?)"}},
   };
