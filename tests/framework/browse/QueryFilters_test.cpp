@@ -170,6 +170,24 @@ TEST_P(QueryFilters, TypedValuesSelectTheSameRowsOnTheServerAndLocally) {
   EXPECT_EQ(ExecOn(D(), "SELECT COUNT(*) FROM " + ItemsName()), "") << "the table is still there";
 }
 
+TEST_P(QueryFilters, AccentedLettersMatchInEveryCaseEverywhere) {
+  const std::pair<const char*, Codes> cases[] = {
+      {"^*écrou", {"A8", "A9", "B1"}}, {"^*ÉCROU", {"A8", "A9", "B1"}},
+      {"^*ÑANDÚ", {"B2", "B3", "B4"}}, {"^*ñandú", {"B2", "B3", "B4"}},
+      {"^ñandú*", {"B2", "B3", "B4"}}, {"*ñandú", {"B3"}},
+  };
+  for (const auto& [typed, expected] : cases) {
+    query.ClearQuery();
+    query.FindField("BRI:NAME")->MIDDLE = typed;
+    const std::string filter = query.GetFilter();
+    SCOPED_TRACE(filter);
+    bool local = true;
+    std::vector<Statement> statements;
+    EXPECT_EQ(Server(filter, &local, &statements), expected);
+    EXPECT_EQ(Local(filter), expected);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, QueryFilters, ::testing::ValuesIn(Dbs()), DbName);
 
 }  // namespace
