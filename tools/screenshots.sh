@@ -15,3 +15,4 @@ xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreensho
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/frame.kvs" "$out"
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/errors.kvs" "$out" --errors
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/query.kvs" "$out" --query
+xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/list.kvs" "$out" --list
