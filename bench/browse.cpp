@@ -2,11 +2,14 @@
 // size, side by side with the toolkit's own table model fetching the same table to its end (as
 // its table view does on Ctrl+End). For every action: the median time per action (warm), the
 // statements it sends, and on PostgreSQL the statements the server logged for it; for each
-// size the heap one open list holds. Then the ratios between sizes and the goals met. Asserts
-// nothing.
+// size the heap one open list holds. Then the ratios between sizes. Asserts nothing.
 //
 //   bench_browse [--data DIR] [--sqlite 1000,1000000,5000000] [--pg 1000000]
-//                [--model 1000,1000000,5000000] [--reps 200]
+//                [--model 1000,1000000,5000000] [--reps 200] [--rounds 1]
+//
+// With --rounds N every list is measured N times, the sizes taking turns, and each action
+// keeps its lowest median: on a machine that others share, a round that was slowed down as a
+// whole then does not pass for a cost of the size.
 //
 // The SQLite databases (bench_browse_<rows>.sqlite) stay in DIR (default: the working
 // directory) and are reused when they hold the right number of products. PostgreSQL runs when
@@ -414,6 +417,16 @@ ListRun MeasureList(bool pg, long long rows, int reps, ServerLog& log) {
   return run;
 }
 
+// Keeps in `best` the lower median of each action (the statements are the same every round).
+void KeepLowest(ListRun& best, const ListRun& other) {
+  for (auto& [name, figure] : best.actions) {
+    auto it = other.actions.find(name);
+    if (it != other.actions.end()) figure.us = std::min(figure.us, it->second.us);
+  }
+  best.heap = std::max(best.heap, other.heap);
+  best.heapAfter = std::max(best.heapAfter, other.heapAfter);
+}
+
 struct ModelFigure {
   long long rows = 0;
   double seconds = 0;
@@ -504,7 +517,7 @@ int main(int argc, char** argv) {
   std::string data = ".";
   std::vector<long long> sqlite = {1000, 1000000, 5000000}, pgSizes = {1000000},
                          modelSizes = {1000, 1000000, 5000000};
-  int reps = 200;
+  int reps = 200, rounds = 1;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string arg = argv[i], value = argv[i + 1];
     if (arg == "--data") data = value;
@@ -512,6 +525,7 @@ int main(int argc, char** argv) {
     if (arg == "--pg") pgSizes = Sizes(value);
     if (arg == "--model") modelSizes = Sizes(value);
     if (arg == "--reps") reps = std::max(1, std::atoi(value.c_str()));
+    if (arg == "--rounds") rounds = std::max(1, std::atoi(value.c_str()));
   }
   std::filesystem::create_directories(data);
   std::filesystem::current_path(data);
@@ -536,19 +550,37 @@ int main(int argc, char** argv) {
   }
   QSqlDatabase::removeDatabase("logging");
 
-  std::vector<ListRun> runs;
   bool failed = false;  // a table could not be filled: the run is not complete
-  for (long long n : sqlite)
+  std::vector<std::pair<bool, long long>> lists;
+  for (long long n : sqlite) {
     if (Prepare(false, n))
-      runs.push_back(MeasureList(false, n, reps, log));
+      lists.push_back({false, n});
     else
       failed = true;
-  if (pg)
-    for (long long n : pgSizes)
-      if (Prepare(true, n))
-        runs.push_back(MeasureList(true, n, reps, log));
+  }
+  // The server holds one Products table, so its sizes are measured one after the other.
+  std::vector<ListRun> runs;
+  for (int round = 0; round < rounds; ++round) {
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+      ListRun r = MeasureList(lists[i].first, lists[i].second, reps, log);
+      if (round == 0)
+        runs.push_back(r);
       else
+        KeepLowest(runs[i], r);
+    }
+  }
+  if (pg) {
+    for (long long n : pgSizes) {
+      if (!Prepare(true, n)) {
         failed = true;
+        continue;
+      }
+      ListRun best = MeasureList(true, n, reps, log);
+      for (int round = 1; round < rounds; ++round)
+        KeepLowest(best, MeasureList(true, n, reps, log));
+      runs.push_back(best);
+    }
+  }
   std::vector<ModelFigure> models;
   for (long long n : modelSizes)
     if (std::find(sqlite.begin(), sqlite.end(), n) != sqlite.end())
