@@ -1,5 +1,6 @@
 #include "platform/settings/LockedFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -118,13 +119,40 @@ FileStatus LockedFile::Open(const std::string& path, bool create) {
   return FileStatus::kOk;
 }
 
+namespace {
+
+// The temporary files that replace `path`: ".NAME.new-" followed by six letters or digits.
+std::string TemporaryPrefix(const std::string& path) {
+  return "." + BaseNameOf(path) + ".new-";
+}
+
+// Removes the temporary files that writers killed between creating and renaming them left
+// beside `path`: they would pile up, each a copy of the file (which may hold
+// a password). Only the holder of the lock on the current file writes such a file, so under
+// that lock every one found is a leftover.
+void RemoveLeftoverTemporaries(const std::string& path) {
+  const std::string dir = DirectoryOf(path);
+  const std::string prefix = TemporaryPrefix(path);
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+      (void)::unlink((dir + "/" + name).c_str());
+  }
+  ::closedir(d);
+}
+
+}  // namespace
+
 FileStatus LockedFile::Replace(std::string_view contents) {
   if (fd_ < 0) return FileStatus::kIoError;
   struct stat current {};
   if (::fstat(fd_, &current) != 0) return FileStatus::kIoError;
 
+  RemoveLeftoverTemporaries(path_);
   // The temporary file lives beside the target so that the rename stays on one file system.
-  std::string temp = DirectoryOf(path_) + "/." + BaseNameOf(path_) + ".XXXXXX";
+  std::string temp = DirectoryOf(path_) + "/" + TemporaryPrefix(path_) + "XXXXXX";
   int tfd = ::mkostemp(temp.data(), O_CLOEXEC);  // created with mode 0600
   if (tfd < 0) return FileStatus::kIoError;
   bool ok = ::fchmod(tfd, current.st_mode & 07777) == 0 && WriteAll(tfd, contents) &&

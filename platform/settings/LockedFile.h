@@ -50,7 +50,9 @@ class LockedFile {
 
   // Atomically replaces the file's contents with `contents` (data is flushed to disk before the
   // rename) and ends the hold: a further change needs a new `Open`. On kIoError the file keeps
-  // its previous contents and the hold continues. Requires a successful `Open`.
+  // its previous contents and the hold continues. Requires a successful `Open`. First removes
+  // the temporary files (".NAME.new-XXXXXX") that writers killed before their rename left.
+  // Thread: the holder's.
   [[nodiscard]] FileStatus Replace(std::string_view contents);
 
  private:

@@ -196,6 +196,14 @@ TEST(ProfileFile, NewFilesAreOwnerOnlyAndExistingModesAreKept) {
   int entries = 0;
   for (const auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++entries;
   EXPECT_EQ(entries, 2);
+
+  // The temporary file of a writer killed before its rename (a copy holding the password) goes
+  // with the next write; a hidden file of another name stays.
+  WriteText(dir.File(".fresh.ini.new-a1B2c3"), "[MSSQLConnect]\nLOC:Pass=secret\n");
+  WriteText(dir.File(".fresh.ini.backup"), "kept");
+  ASSERT_EQ(PutProfileString("S", "K", "3", fresh), ProfileStatus::kOk);
+  EXPECT_FALSE(std::filesystem::exists(dir.File(".fresh.ini.new-a1B2c3")));
+  EXPECT_EQ(ReadText(dir.File(".fresh.ini.backup")), "kept");
 }
 
 TEST(ProfileFile, UnstorableNamesAndValuesAreRefusedAndChangeNothing) {
