@@ -323,7 +323,9 @@ TEST(UserInput, FocusFollowsClicksTabAndTheProgramsSelection) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(c.act(), c.status);
     EXPECT_EQ(take(), c.events);
-    if (c.focus != 0) EXPECT_EQ(w.Focus(), c.focus);
+    if (c.focus != 0) {
+      EXPECT_EQ(w.Focus(), c.focus);
+    }
   }
   EXPECT_TRUE(w.Checked(5)) << "Enter did not toggle the check box";
   EXPECT_EQ(w.Snapshot().focusRequests, requests + 1) << "only Select is a request of the program";
