@@ -8,7 +8,9 @@
 #include "platform/RuntimeError.h"
 #include "platform/storage/Table.h"
 #include "platform/thread/LogicalThread.h"
+#include "platform/window/Backend.h"
 #include "platform/window/EventLoop.h"
+#include "platform/window/KeyCode.h"
 #include "platform/window/ModalServices.h"
 #include "platform/window/VariableBinding.h"
 
@@ -104,7 +106,11 @@ ResultLevel SQLConnectDialog::Init() {
   OpenWindowPlacement placement(MYWINDOW);
   INIMgr.FetchWindow(kProcedureName, placement);
   SetAlerts();
-  if (locals_.AutoConnect == 1) MYWINDOW.Post(kEventAccepted, kConnectOkButton);
+  // Shift held while the program starts shows the dialog anyway: the only way back to it,
+  // short of editing the settings file, once "Auto Connect next time" is set.
+  if (locals_.AutoConnect == 1 && (ModifiersHeldAtStart() & kShift) == 0) {
+    MYWINDOW.Post(kEventAccepted, kConnectOkButton);
+  }
   return Benign;
 }
 

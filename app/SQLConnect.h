@@ -20,7 +20,7 @@ namespace kv {
 // Init reads the entries of section "MSSQLConnect" of the settings file (ConnectSettings.h)
 // into the dialog's variables, opens the window at the position kept under "SQLConnect", and,
 // when "Auto Connect next time" was stored as 1, starts connecting at once, as if "&Connect"
-// had been pressed.
+// had been pressed, unless Shift was held down when the program started.
 //
 // "&Connect": the entries are copied from the screen, the busy cursor shows and the button is
 // disabled; the connection string is composed into ConnectionOwner (whole, whatever its

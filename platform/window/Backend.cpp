@@ -23,7 +23,17 @@ void WaitForEndingThreads() {
 
 }  // namespace
 
+namespace {
+std::atomic<Backend*> gInstalled{nullptr};
+}  // namespace
+
+int ModifiersHeldAtStart() {
+  Backend* backend = gInstalled.load();
+  return backend != nullptr ? backend->ModifiersAtStart() : 0;
+}
+
 void InstallBackend(Backend* backend) {
+  gInstalled.store(backend);
   SetModelObserver(backend);
   SetModalServices(backend ? &backend->Services() : nullptr);
 }

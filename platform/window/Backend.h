@@ -24,7 +24,15 @@ class Backend : public ModelObserver {
   virtual int Run() = 0;
   // Makes Run return `exitCode`. Thread: any; calling it again has no further effect.
   virtual void Quit(int exitCode) = 0;
+  // The modifier keys (kShift, kCtrl, kAlt of KeyCode.h) that were held down when the backend
+  // was made, that is when the program started. Thread: any.
+  virtual int ModifiersAtStart() const { return 0; }
 };
+
+// ModifiersAtStart of the installed backend; 0 without one. A person holds Shift while the
+// program starts to have it ask what it would otherwise take for granted (the connection
+// dialog then waits although "Auto Connect next time" is set). Thread: any.
+int ModifiersHeldAtStart();
 
 // Installs `backend` as the model observer and the modal services (nullptr uninstalls both).
 // The backend must outlive its installation. Thread: any.

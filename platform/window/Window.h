@@ -44,9 +44,10 @@ struct WindowSnapshot {
   int timer = 0;
   int focus = 0;  // control with the focus, 0 none
   // Grows each time the program gives a control the focus (Window::Select). A backend moves
-  // the screen's focus only when it grew: a focus change the person made is on the screen
-  // already, and a stale model value must never pull the focus back.
+  // the screen's focus, to requestedFocus, only when it grew: a focus change the person made
+  // is on the screen already, and a stale model value must never pull the focus back.
   int focusRequests = 0;
+  int requestedFocus = 0;  // the control the program asked for last
   bool acceptAll = false;
   bool busy = false;              // busy cursor shown
   std::vector<Control> controls;  // bindings and sources are shared, not copied

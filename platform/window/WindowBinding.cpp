@@ -138,6 +138,7 @@ void Window::Select(int control) {
         }
         w.focus = selected;
         ++w.focusRequests;
+        w.requestedFocus = selected;
       },
       0);
   if (selected != 0) Post(kEventSelected, selected);

@@ -89,6 +89,7 @@ WindowSnapshot WindowState::Snapshot() const {
   s.timer = timer;
   s.focus = focus;
   s.focusRequests = focusRequests;
+  s.requestedFocus = requestedFocus;
   s.acceptAll = acceptAll;
   s.busy = busy;
   s.controls = controls;

@@ -45,7 +45,8 @@ struct WindowState {
   int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
   int timer = 0;
   int focus = 0;
-  int focusRequests = 0;  // how often the program asked for the focus (Window::Select)
+  int focusRequests = 0;   // how often the program asked for the focus (Window::Select)
+  int requestedFocus = 0;  // the control it asked for last
   bool acceptAll = false;
   int acceptAllLast = 0;  // number of the last control accept-all validated
   bool busy = false;

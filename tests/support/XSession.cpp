@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,7 +56,8 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
   envp.push_back(nullptr);
   pid_t pid = ::fork();
   if (pid != 0) return pid;
-  // The child: only async-signal-safe calls until exec.
+  // The child: only async-signal-safe calls until exec. It never outlives the test.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
   int out = ::open(log.empty() ? "/dev/null" : log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
   if (out >= 0) {
@@ -74,12 +76,13 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
 int WaitChild(pid_t pid);
 
 // Runs `args` and collects what it writes to its standard output; its exit code.
-int Capture(const std::vector<std::string>& args, std::string* output) {
+int Capture(const std::vector<std::string>& args, std::string* output,
+            const std::vector<std::string>& environment = {}) {
   char path[] = "/tmp/korvandel-capture-XXXXXX";
   int fd = ::mkstemp(path);
   if (fd < 0) return -1;
   ::close(fd);
-  pid_t pid = Spawn(args, Environment({}), {}, path);
+  pid_t pid = Spawn(args, Environment(environment), {}, path);
   int code = pid > 0 ? WaitChild(pid) : -1;
   if (output != nullptr) *output = ReadAll(path);
   ::unlink(path);
@@ -326,6 +329,14 @@ int XInput::Run(const std::vector<std::string>& args) {
   return pid > 0 ? WaitChild(pid) : -1;
 }
 
+std::string XInput::FocusedWindow() {
+  std::string out;
+  if (Capture({"xdotool", "getwindowfocus"}, &out, {"DISPLAY=" + display_}) != 0) return {};
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  auto line = out.rfind('\n');
+  return line == std::string::npos ? out : out.substr(line + 1);
+}
+
 bool XInput::Click(int x, int y, int button) {
   return Run({"mousemove", std::to_string(x), std::to_string(y), "click",
               std::to_string(button)}) == 0;
@@ -458,11 +469,14 @@ bool XProgram::WaitFor(const std::string& what,
 }
 
 bool XProgram::WaitForWindow(const std::string& caption, std::chrono::milliseconds timeout) {
+  // Active for the program, and holding the X server's keyboard focus: keys sent before the
+  // server gave it would go elsewhere.
   return WaitFor(
-      "window " + caption,
+      "window " + caption + " with the keyboard",
       [&](const ProgramState& s) {
         const StateRecord* w = s.Window(caption);
-        return w != nullptr && w->Get("active") == "1";
+        return w != nullptr && w->Get("active") == "1" && w->Get("xid") != "0" &&
+               input_.FocusedWindow() == w->Get("xid");
       },
       timeout);
 }

@@ -117,6 +117,8 @@ class XInput {
   // "Return", "Escape", "space", "F10", "Down".
   bool Key(const std::vector<std::string>& keys);
   bool KeyDown(const std::string& key);
+  // The X window that has the keyboard focus, as a decimal number ("" when none).
+  std::string FocusedWindow();
   bool KeyUp(const std::string& key);
   // Runs xdotool with these arguments; its exit code (-1 when it cannot be run).
   int Run(const std::vector<std::string>& args);
@@ -149,6 +151,8 @@ class XProgram {
   // last state does not hold it). `what` names the wait in Describe().
   bool WaitFor(const std::string& what, const std::function<bool(const ProgramState&)>& done,
                std::chrono::milliseconds timeout = kWait);
+  // Waits until the window with that caption ("": any) is active and has the X server's
+  // keyboard focus.
   bool WaitForWindow(const std::string& caption, std::chrono::milliseconds timeout = kWait);
   // Waits until the control has the keyboard focus on the screen and in the model.
   bool WaitForFocus(const std::string& label, std::chrono::milliseconds timeout = kWait);

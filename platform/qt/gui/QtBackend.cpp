@@ -12,6 +12,7 @@
 #include "platform/qt/gui/QtModalDialogs.h"
 #include "platform/qt/gui/QtWindow.h"
 #include "platform/window/EventHub.h"
+#include "platform/window/KeyCode.h"
 #include "platform/window/WindowModel.h"
 
 namespace kv {
@@ -28,6 +29,10 @@ bool OnGuiThread() {
 
 QtBackend::QtBackend() {
   EventHub::Instance();
+  Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+  if (held & Qt::ShiftModifier) modifiersAtStart_ |= kShift;
+  if (held & Qt::ControlModifier) modifiersAtStart_ |= kCtrl;
+  if (held & Qt::AltModifier) modifiersAtStart_ |= kAlt;
   QApplication::setQuitOnLastWindowClosed(false);
   dialogs_ = std::make_unique<QtModalDialogs>(
       this,

@@ -56,6 +56,7 @@ class QtBackend final : public QObject, public Backend {
   // Ends Run with `exitCode` and releases threads waiting for a modal answer (they get 0).
   // Calling it again has no further effect.
   void Quit(int exitCode) override;
+  int ModifiersAtStart() const override { return modifiersAtStart_; }
   bool QuitRequested();
 
   // A function run on the GUI thread once Run's event loop has started (scripts, screenshots).
@@ -113,6 +114,7 @@ class QtBackend final : public QObject, public Backend {
   std::unique_ptr<QtModalDialogs> dialogs_;              // its own locking
   std::atomic<bool> quit_{false};
   std::function<void()> session_;  // set before Run
+  int modifiersAtStart_ = 0;       // read once, on the GUI thread, when constructed
 };
 
 }  // namespace kv

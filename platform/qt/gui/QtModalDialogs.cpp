@@ -163,6 +163,9 @@ QWidget* QtModalDialogs::BuildMessageBox(const RequestPtr& r, QWidget* parent) {
     QAbstractButton* clicked = box->clickedButton();
     int value = clicked != nullptr ? clicked->property("kvButton").toInt() : 0;
     Answer(r, value != 0 ? value : CloseValue(r->message));
+    // The keyboard goes back to the window the box was shown over (a window manager would
+    // do so; without one nobody else does).
+    if (QWidget* over = box->parentWidget()) over->window()->activateWindow();
   });
   return box;
 }

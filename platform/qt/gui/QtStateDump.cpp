@@ -184,15 +184,18 @@ void ComposeWindow(QtBackend& backend, WindowId id, QStringList* lines) {
   }
   *lines << QStringLiteral(
                 "window id=%1 caption=%2 kind=%3 thread=%4 active=%5 focus=%6 screenfocus=%7 "
-                "requests=%8 rect=%9 screen=%10")
-                .arg(id)
-                .arg(Quoted(s.caption), KindText(s.kind))
-                .arg(s.thread)
-                .arg(Flag(active))
-                .arg(s.focus)
-                .arg(screenFocus)
-                .arg(s.focusRequests)
-                .arg(Box(QRect(s.rect.x, s.rect.y, s.rect.width, s.rect.height)), Box(screen));
+                "requests=%8 rect=%9 screen=%10 xid=")
+                    .arg(id)
+                    .arg(Quoted(s.caption), KindText(s.kind))
+                    .arg(s.thread)
+                    .arg(Flag(active))
+                    .arg(s.focus)
+                    .arg(screenFocus)
+                    .arg(s.focusRequests)
+                    .arg(Box(QRect(s.rect.x, s.rect.y, s.rect.width, s.rect.height)), Box(screen)) +
+                QString::number(top != nullptr
+                                    ? static_cast<qulonglong>(top->window()->internalWinId())
+                                    : 0ULL);
   *lines << controls;
 }
 

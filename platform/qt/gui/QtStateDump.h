@@ -23,7 +23,7 @@ class QtBackend;
 // record per line:
 //   screen x y width height                      the available area of the primary screen
 //   window id=.. caption=".." kind=ordinary|frame|child thread=.. active=0|1 focus=N
-//          screenfocus=N requests=N rect=x,y,w,h screen=x,y,w,h
+//          screenfocus=N requests=N rect=x,y,w,h screen=x,y,w,h xid=N
 //   control window=.. number=N label=".." kind=entry|button|check-box|... text=".." shown=".."
 //          focused=0|1 enabled=0|1 visible=0|1 checked=0|1 default=0|1 looksdefault=0|1
 //          password=0|1 screen=x,y,w,h
@@ -32,7 +32,8 @@ class QtBackend;
 //   message text=".." title=".." screen=x,y,w,h
 //   button of=message text=".." default=0|1 screen=x,y,w,h
 //   beeps N
-// `rect` is the model's (dialog units), `screen` global pixels (0,0,0,0 when not on screen);
+// `rect` is the model's (dialog units), `screen` global pixels (0,0,0,0 when not on screen),
+// `xid` the window system's number of its top-level window (0 when none);
 // `focus` is the model's focused control, `screenfocus` the control whose widget has the
 // keyboard focus; `text` is the model's text, `shown` what the widget holds (for an entry, what
 // is being typed; a menu's text with its keyboard mnemonic); `password` says that the widget

@@ -176,9 +176,12 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
   for (const Control& c : s.controls) {
     if (c.number != 0) SyncControl(c.number, &c);
   }
+  // Placed and sized before it is shown (a window moved after it was mapped may lose the
+  // keyboard to the window system), then again once its frame is known.
+  if (sub_ == nullptr) ApplyGeometry(s, true);
   top_->show();
   if (sub_ != nullptr) decoration_ = sub_->size() - body_->size();
-  ApplyGeometry(s);
+  ApplyGeometry(s, true);
   ApplyState(s);
   if (kind_ == WindowKind::kTool && owner != nullptr && s.rect.x == 0 && s.rect.y == 0) {
     PlaceBeside(owner->window());
@@ -192,7 +195,9 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
   // owner); the focus inside it is the one the program asked for, once it asks.
   if (kind_ != WindowKind::kTool) Activate();
   if (s.focusRequests > 0) {
-    if (QtControl* view = ControlView(s.focus)) view->FocusWidget()->setFocus(Qt::OtherFocusReason);
+    if (QtControl* view = ControlView(s.requestedFocus)) {
+      view->FocusWidget()->setFocus(Qt::OtherFocusReason);
+    }
   }
 }
 
@@ -414,28 +419,43 @@ void QtWindow::SyncWindow(const WindowSnapshot& s) {
   }
   // Only a request of the program moves the focus; the person's own moves are on the screen
   // already, and the model follows them.
-  if (s.focusRequests != last_.focusRequests && s.focus != 0) {
-    if (QtControl* view = ControlView(s.focus)) view->FocusWidget()->setFocus(Qt::OtherFocusReason);
+  // The request itself is applied, even when the person's input reached the model after it
+  // (the click that left a refused entry lands before the refusal is handled).
+  if (s.focusRequests != last_.focusRequests && s.requestedFocus != 0) {
+    if (QtControl* view = ControlView(s.requestedFocus)) {
+      view->FocusWidget()->setFocus(Qt::OtherFocusReason);
+    }
   }
   if (last_.id != 0) {
-    ApplyGeometry(s);
+    ApplyGeometry(s, false);
     ApplyState(s);
   }
   last_ = s;
   last_.controls.clear();
 }
 
-void QtWindow::ApplyGeometry(const WindowSnapshot& s) {
+void QtWindow::ApplyGeometry(const WindowSnapshot& s, bool initial) {
   SyncGuard guard(syncing_);
+  QWidget* top = top_.data();
+  if (top == nullptr) return;
   QSize client(units_.X(s.rect.width), units_.Y(s.rect.height));
+  // A top-level window stays within the screen's available area, whatever its definition or a
+  // larger font (a scale factor) asks: what does not fit would be out of reach.
+  QRect area;
+  QSize margins;  // what the window manager's frame adds around the window
+  if (sub_ == nullptr && top->screen() != nullptr) {
+    area = top->screen()->availableGeometry();
+    margins = top->frameGeometry().size() - top->size();
+    QSize room = area.size() - margins - (Outer(client) - client);
+    client = client.boundedTo(room.expandedTo(QSize(1, 1)));
+  }
   QSize minimum(units_.X(s.minWidth), units_.Y(s.minHeight));
   QSize maximum(s.maxWidth > 0 ? units_.X(s.maxWidth) : QWIDGETSIZE_MAX,
                 s.maxHeight > 0 ? units_.Y(s.maxHeight) : QWIDGETSIZE_MAX);
   if (!s.resizable) {
     minimum = maximum = client;
   }
-  QWidget* top = top_.data();
-  if (top == nullptr) return;
+  minimum = minimum.boundedTo(client);
   QSize outerMin = Outer(minimum);
   QSize outerMax = maximum.width() >= QWIDGETSIZE_MAX ? maximum : Outer(maximum);
   if (maximum.height() >= QWIDGETSIZE_MAX) outerMax.setHeight(QWIDGETSIZE_MAX);
@@ -444,15 +464,47 @@ void QtWindow::ApplyGeometry(const WindowSnapshot& s) {
     top->setMinimumSize(outerMin);
     top->setMaximumSize(outerMax);
   }
-  bool sameSize = units_.ToX(ClientSize().width()) == s.rect.width &&
-                  units_.ToY(ClientSize().height()) == s.rect.height;
+  bool sameSize = units_.ToX(ClientSize().width()) == units_.ToX(client.width()) &&
+                  units_.ToY(ClientSize().height()) == units_.ToY(client.height());
   if (!sameSize && !top->isMaximized() && client.width() > 0 && client.height() > 0) {
     top->resize(Outer(client));
   }
-  QPoint at(units_.X(s.rect.x), units_.Y(s.rect.y));
+  // A resizable window made smaller to fit: the program learns its size as after the person's
+  // resizing (its layout follows).
+  int fittedWidth = units_.ToX(client.width());
+  int fittedHeight = units_.ToY(client.height());
+  if (s.resizable && !s.maximized && !s.minimized &&
+      (fittedWidth < s.rect.width || fittedHeight < s.rect.height)) {
+    (void)ResizeWindow(id_, fittedWidth, fittedHeight);
+  }
+  // The place the model holds (a restored placement, a program's move); the first time also
+  // when the window was opened there already.
   bool placed = s.rect.x != 0 || s.rect.y != 0;
-  if (placed && (last_.id == 0 || last_.rect.x != s.rect.x || last_.rect.y != s.rect.y)) {
-    top->move(at);
+  bool moved = last_.rect.x != s.rect.x || last_.rect.y != s.rect.y;
+  QPoint at(units_.X(s.rect.x), units_.Y(s.rect.y));
+  if (area.isValid()) {
+    QSize outer = Outer(client) + margins;
+    at.setX(
+        std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
+    at.setY(
+        std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+  }
+  bool outside = area.isValid() && !area.contains(QRect(top->pos(), Outer(client) + margins));
+  if ((placed && (initial || moved)) || (initial && outside)) {
+    if (top->pos() != at) {
+      top->move(at);
+      // Without a window manager the move may leave the keyboard with the pointer's window:
+      // the window that had it asks for it again.
+      if (sub_ == nullptr && top->isActiveWindow()) top->activateWindow();
+    }
+    // Brought onto the screen: the model holds where the window is, as after a move by the
+    // person (the placement saved is that one).
+    Rect r = s.rect;
+    if (units_.X(r.x) != at.x() || units_.Y(r.y) != at.y()) {
+      r.x = units_.ToX(at.x());
+      r.y = units_.ToY(at.y());
+      Window(id_).SetPosition(r);
+    }
   }
 }
 

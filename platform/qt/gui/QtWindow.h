@@ -88,7 +88,9 @@ class QtWindow final : public QObject {
   // The text a menu or item shows: the model's, with a keyboard mnemonic when it has none.
   QString MenuText(int number, const std::string& text) const;
   void AddControl(const Control& control);
-  void ApplyGeometry(const WindowSnapshot& window);
+  // Sizes and places the widgets as the model says, within the screen's available area;
+  // `initial` when the window has just been built.
+  void ApplyGeometry(const WindowSnapshot& window, bool initial);
   void ApplyState(const WindowSnapshot& window);
   void PlaceBeside(QWidget* owner);  // a tool window's first place: right of (or below) it
   void UserResized();

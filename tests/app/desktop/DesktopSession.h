@@ -57,16 +57,19 @@ class DesktopSession : public ::testing::Test {
   }
   // Waits for the application frame (the dialog has gone).
   bool WaitForFrame() {
-    bool shown = program_->WaitFor("the frame", [](const ProgramState& s) {
+    bool shown = program_->WaitFor("the frame with the keyboard", [this](const ProgramState& s) {
       const StateRecord* w = s.Window();
       return w != nullptr && w->Get("kind") == "frame" && w->Get("active") == "1" &&
-             s.Window("MSSQL Connect") == nullptr;
+             s.Window("MSSQL Connect") == nullptr &&
+             program_->Input().FocusedWindow() == w->Get("xid");
     });
     if (!shown) ADD_FAILURE() << Describe();
     return shown;
   }
 
   XProgram& program() { return *program_; }
+  // X input on the test's server, also before the program starts.
+  XInput Input() const { return XInput(server_->Display()); }
   bool Click(const std::string& label) {
     bool ok = program_->ClickControl(label);
     if (!ok) ADD_FAILURE() << Describe();

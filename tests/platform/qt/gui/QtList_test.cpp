@@ -113,6 +113,9 @@ TEST_F(QtLists, ListThatScrollsByItselfMovesTheHighlight) {
   WindowProcedure* p = OpenList(holder, false, 30, 1);
   ASSERT_TRUE(Settle());
   QTableWidget* t = ListView(p->Id())->Table();
+  t->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(p->W().Focus(), 1) << "the model's focus follows the list's";
   QTest::keyClick(t, Qt::Key_Down);
   ASSERT_TRUE(Settle());
   EXPECT_EQ(p->W().Choice(1), 2);

@@ -156,6 +156,41 @@ TEST_F(QtWindows, FocusFollowsThePersonAndTypedTextIsKept) {
   EXPECT_EQ(p.W().Text(3), "abcde");
 }
 
+// A text the picture refuses: the program beeps, shows the value again and selects the entry,
+// and the screen's focus goes back there although the person had moved on.
+TEST_F(QtWindows, ARejectedTextTakesTheFocusBack) {
+  std::atomic<int> amount{5};
+  std::atomic<WindowId> id{0};
+  ThreadProcedure procedure([&] {
+    Window w = Window::Open(Form());
+    w.Bind(2, std::make_shared<DigitsBinding>(&amount));
+    w.Display();
+    id = w.Id();
+    RunEventLoop(w, [&](const Event& e) {
+      if (e.code != kEventRejected) return LoopAnswer::kDefault;
+      Beep();
+      w.Display(e.control);
+      w.Select(e.control);
+      return LoopAnswer::kConsumed;
+    });
+  });
+  ASSERT_TRUE(Settle());
+  auto* edit = Widget<QLineEdit>(id, 2);
+  auto* name = Widget<QLineEdit>(id, 3);
+  ASSERT_TRUE(edit && name);
+  QTest::mouseClick(edit, Qt::LeftButton);
+  edit->selectAll();
+  QTest::keyClicks(edit, "x1");
+  QTest::mouseClick(name, Qt::LeftButton);
+  ASSERT_TRUE(Settle());
+  EXPECT_TRUE(edit->hasFocus()) << "back in the entry refused";
+  EXPECT_EQ(Window(id).Focus(), 2);
+  EXPECT_EQ(edit->text(), "5") << "the value shown again";
+  EXPECT_EQ(amount.load(), 5);
+  EXPECT_EQ(backend.BeepCount(), 1);
+  Window(id).Close();
+}
+
 TEST_F(QtWindows, EntriesFollowPictureReadOnlyAndPassword) {
   WindowProcedure p(Form());
   ASSERT_TRUE(Settle());
