@@ -425,7 +425,10 @@ XProgram::~XProgram() {
 
 bool XProgram::Start() {
   if (display_.empty()) return false;
-  std::vector<std::string> env{"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"};
+  // No session bus: without one, looking for it (Qt's accessibility does, as the program
+  // starts) can hang the GUI thread now and then; a bus that is not there fails at once.
+  std::vector<std::string> env{"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb",
+                               "DBUS_SESSION_BUS_ADDRESS=unix:path=" + folder_ + "/no-bus"};
   env.insert(env.end(), environment_.begin(), environment_.end());
   pid_ = Spawn({ProgramBinary(), "--state-file", StateFile()}, Environment(env), folder_,
                folder_ + "/output.txt");
@@ -465,6 +468,13 @@ bool XProgram::WaitFor(const std::string& what,
     std::this_thread::sleep_for(5ms);
   }
   failedWait_ = what + (Running() ? " (timed out)" : " (the program ended)");
+  if (Running() && OnPath("gdb")) {
+    // Where the program's threads are: a wait that times out is a hang or a lost event.
+    std::string stacks;
+    (void)Capture({"gdb", "-p", std::to_string(pid_), "-batch", "-ex", "thread apply all bt 20"},
+                  &stacks);
+    stacks_ = stacks;
+  }
   return false;
 }
 
@@ -534,6 +544,7 @@ std::string XProgram::Describe() const {
   std::string log = ReadAll(folder_ + "/output.txt");
   if (log.size() > 4000) log = "..." + log.substr(log.size() - 4000);
   out += "program output:\n" + log;
+  if (!stacks_.empty()) out += "threads of the program:\n" + stacks_;
   return out;
 }
 

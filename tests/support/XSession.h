@@ -170,7 +170,8 @@ class XProgram {
 
   // Saves an image of the whole screen (to look at when a test fails).
   bool Shot(const std::string& pngPath);
-  // What went wrong: the failing wait, the last state and the program's output.
+  // What went wrong: the failing wait, the last state, the program's output and, when a wait
+  // timed out and gdb is installed, where the program's threads were.
   std::string Describe() const;
   std::string StateFile() const { return folder_ + "/state.txt"; }
 
@@ -187,6 +188,7 @@ class XProgram {
   ProgramState state_;
   std::string stateText_;
   std::string failedWait_;
+  std::string stacks_;  // the program's threads when a wait timed out (gdb, when installed)
 };
 
 // The korvandel binary of this build.
