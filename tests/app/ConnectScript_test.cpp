@@ -91,6 +91,24 @@ TEST_F(ConnectScript, AFailingCheckInTheDialogFailsTheRun) {
   }
 }
 
+// A name longer in bytes than "DB Name" holds keeps its longest beginning of whole characters
+// on either backend; nothing typed is dropped whole when the entry is left.
+TEST_F(ConnectScript, ALongAccentedNameKeepsWhatFits) {
+  const std::string kept =
+      "\xc3\x9cr\xc3\xbcn\xc3\x87"
+      "e\xc5\x9fit\xc3\x96\xc4\x9f"
+      "e\xc5\x9ei\xc5\x9f"
+      "e\xc4\xb0\xc3\xa7G";  // 19 characters, 29 bytes
+  for (const char* backend : kBackends) {
+    SCOPED_TRACE(backend);
+    test::TempDirectory folder;
+    ScriptRun run = RunScript(folder, "connect_long_name.kvs", {}, backend);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(LoadConnectEntries(folder.File("Korvandel.INI")).dbName, kept);
+    EXPECT_TRUE(Exists(folder, kept + ".sqlite"));
+  }
+}
+
 // The failure message, then a corrected entry connects in the same dialog.
 TEST_F(ConnectScript, FailureThenCorrection) {
   test::TempDirectory folder;
