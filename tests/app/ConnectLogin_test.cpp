@@ -84,6 +84,7 @@ TEST(ConnectLogin, EveryValueReachesTheServerAsTypedOrIsRefusedFirst) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    listener.WaitIdle();
     listener.Clear();
     ProgramFolder folder;
     auto run = folder.Run([&](SessionDriver& d) { ConnectOnce(d, server, c.typed); });
@@ -119,6 +120,7 @@ TEST(ConnectLogin, WindowsAuthenticationNeverTurnsADatabaseIntoAUser) {
   ASSERT_GT(listener.Port(), 0);
   const std::string server = "127.0.0.1," + std::to_string(listener.Port());
   ProgramFolder folder;
+  listener.WaitIdle();
   auto run = folder.Run([&](SessionDriver& d) {
     ConnectOnce(d, server, Typed{"a,b", "u", "p", true});
   });

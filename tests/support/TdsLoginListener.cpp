@@ -235,7 +235,18 @@ void TdsLoginListener::Clear() {
   connections_ = 0;
 }
 
+void TdsLoginListener::WaitIdle() {
+  if (!thread_.joinable()) return;
+  std::unique_lock lock(mutex_);
+  idle_.wait(lock, [this] { return !serving_; });
+}
+
 void TdsLoginListener::Serve() {
+  {
+    std::lock_guard lock(mutex_);
+    serving_ = false;
+  }
+  idle_.notify_all();
   for (;;) {
     pollfd p{listenFd_, POLLIN, 0};
     int ready = ::poll(&p, 1, 100);
@@ -249,9 +260,15 @@ void TdsLoginListener::Serve() {
     {
       std::lock_guard lock(mutex_);
       ++connections_;
+      serving_ = true;
     }
     ServeOne(fd);
     ::close(fd);
+    {
+      std::lock_guard lock(mutex_);
+      serving_ = false;
+    }
+    idle_.notify_all();
   }
 }
 

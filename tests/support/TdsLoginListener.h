@@ -48,6 +48,10 @@ class TdsLoginListener {
   int Connections() const;
   // Forgets the logins and connections seen so far.
   void Clear();
+  // Waits until no connection is being served. Call it before fork(): a child forked while the
+  // serving thread is inside the allocator (decoding a login, freeing its buffers) inherits the
+  // allocator's lock held and hangs at its first allocation.
+  void WaitIdle();
 
  private:
   void Serve();
@@ -59,6 +63,8 @@ class TdsLoginListener {
   std::vector<TdsLogin> logins_;  // guarded by mutex_
   int connections_ = 0;           // guarded by mutex_
   bool stopping_ = false;         // guarded by mutex_
+  bool serving_ = true;  // guarded by mutex_; false while the thread waits for a connection
+  std::condition_variable idle_;  // notified when serving_ turns false
   std::thread thread_;
 };
 
