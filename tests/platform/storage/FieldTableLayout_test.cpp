@@ -46,7 +46,9 @@ TEST(FieldTableLayout, ColumnsFollowTheFieldTypes) {
     const ColumnDesc& c = layout.Column(f);
     EXPECT_EQ(c.name, want[f].name);
     EXPECT_EQ(c.type, want[f].type);
-    if (c.type == ColumnType::kText) EXPECT_EQ(c.size, want[f].size);
+    if (c.type == ColumnType::kText) {
+      EXPECT_EQ(c.size, want[f].size);
+    }
     EXPECT_EQ(c.precision, want[f].precision);
     EXPECT_EQ(c.scale, want[f].scale);
   }
