@@ -33,6 +33,7 @@ class OpenWindowPlacement final : public WindowPlacement {
     if (x != kPlacementNotSet) r.x = x;
     if (y != kPlacementNotSet) r.y = y;
     window_.SetPosition(r);
+    window_.StepClearOfFrameChildren();  // a second list restored to the first one's place
   }
   void SetSize(std::int32_t width, std::int32_t height) override {
     Rect r = window_.Position();

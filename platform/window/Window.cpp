@@ -146,6 +146,32 @@ void Window::SetPosition(const Rect& rect) {
     w.rect = r;
   });
 }
+void Window::StepClearOfFrameChildren() {
+  bool child = false;
+  Rect mine;
+  M().Read(id_, [&](const WindowState& w) {
+    child = w.options.kind == WindowKind::kFrameChild;
+    mine = w.rect;
+  });
+  if (!child) return;
+  std::vector<std::pair<int, int>> corners;
+  for (WindowId other : M().OpenWindows()) {
+    if (other == id_) continue;
+    M().Read(other, [&](const WindowState& w) {
+      if (w.options.kind == WindowKind::kFrameChild) corners.emplace_back(w.rect.x, w.rect.y);
+    });
+  }
+  bool moved = false;
+  // Each step clears one corner at most, so the loop ends.
+  for (std::size_t step = 0; step <= corners.size(); ++step) {
+    if (std::find(corners.begin(), corners.end(), std::make_pair(mine.x, mine.y)) == corners.end())
+      break;
+    mine.x += kCascadeStep;
+    mine.y += kCascadeStep;
+    moved = true;
+  }
+  if (moved) SetPosition(mine);
+}
 Rect Window::ClientArea() const {
   return ReadWindow(id_, Rect{}, [](const WindowState& w) {
     return Rect{0, 0, w.rect.width, w.rect.height};

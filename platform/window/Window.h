@@ -102,6 +102,11 @@ class Window {
   void SetCaption(std::string caption);
   Rect Position() const;  // x, y, width, height of the whole window
   void SetPosition(const Rect& rect);
+  // A frame child whose top-left corner is that of another open frame child moves down and
+  // right by the cascade step until no other one starts there, so that a window restored to its
+  // saved place (a second list of the same kind) never hides one already open. Other windows
+  // stay where they are.
+  void StepClearOfFrameChildren();
   Rect ClientArea() const;  // x = y = 0, width and height of the client area
   bool Resizable() const;
   void SetResizable(bool on);

@@ -64,8 +64,10 @@ QtList::QtList(QtWindow& window, const Control& control, QWidget* parent)
   bar_->setSingleStep(1);
   bar_->setPageStep(10);
   Watch(table_);
-  table_->viewport()->installEventFilter(this);
-  table_->horizontalHeader()->viewport()->installEventFilter(this);
+  rowsViewport_ = table_->viewport();
+  headerViewport_ = table_->horizontalHeader()->viewport();
+  rowsViewport_->installEventFilter(this);
+  headerViewport_->installEventFilter(this);
   QObject::connect(bar_, &QScrollBar::actionTriggered, this, [this](int a) { BarAction(a); });
   QObject::connect(bar_, &QScrollBar::sliderReleased, this, [this] {
     if (Syncing() || !barDragged_) return;
@@ -300,8 +302,10 @@ bool QtList::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (!Syncing()) {
-    if (watched == table_->viewport() && MouseOnRows(event)) return true;
-    if (watched == table_->horizontalHeader()->viewport() && MouseOnHeader(event)) return true;
+    // The viewports as they were at construction: while the table is being destroyed its
+    // children still send events here, and the table must not be asked for them then.
+    if (watched == rowsViewport_ && MouseOnRows(event)) return true;
+    if (watched == headerViewport_ && MouseOnHeader(event)) return true;
   }
   return QtControl::eventFilter(watched, event);
 }

@@ -56,6 +56,8 @@ class QtList final : public QtControl {
   QFrame* frame_;
   QTableWidget* table_;
   QScrollBar* bar_;
+  QObject* rowsViewport_ = nullptr;    // watched for the mouse on the rows
+  QObject* headerViewport_ = nullptr;  // and on the column headers
   std::vector<Qt::Alignment> alignments_;
   std::string format_;  // the format the columns were built from
   bool barDragged_ = false;

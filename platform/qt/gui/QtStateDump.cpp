@@ -17,10 +17,12 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 
 #include "platform/qt/gui/QtBackend.h"
 #include "platform/qt/gui/QtControl.h"
+#include "platform/qt/gui/QtList.h"
 #include "platform/qt/gui/QtModalDialogs.h"
 #include "platform/qt/gui/QtWindow.h"
 #include "platform/window/EventHub.h"
@@ -133,6 +135,32 @@ void ComposeMenu(QtWindow& view, const Control& c, QStringList* lines) {
                      Flag(action->isEnabled()), Flag(open), Flag(active), Box(screen));
 }
 
+// A list's rows as the model holds them, with the screen rectangle of each row the widget
+// shows (0,0,0,0 when scrolled out of sight), and which row is highlighted.
+void ComposeListRows(WindowId id, int number, QtControl* control, QStringList* lines) {
+  const Window w(id);
+  auto* list = dynamic_cast<QtList*>(control);
+  QTableWidget* table = list != nullptr ? list->Table() : nullptr;
+  const int choice = w.Choice(number);
+  for (int r = 1; r <= w.RowCount(number); ++r) {
+    QStringList cells;
+    for (const std::string& cell : w.Row(number, r))
+      cells << QString::fromStdString(cell).trimmed();
+    QRect at;
+    if (table != nullptr && r - 1 < table->rowCount()) {
+      QRect local = table->visualRect(table->model()->index(r - 1, 0));
+      local.setLeft(0);
+      local.setWidth(table->viewport()->width());
+      if (local.intersects(table->viewport()->rect())) at = OnScreen(table->viewport(), local);
+    }
+    *lines << QStringLiteral("row window=%1 list=%2 number=%3 chosen=%4 text=%5 screen=%6")
+                  .arg(id)
+                  .arg(number)
+                  .arg(r)
+                  .arg(Flag(r == choice), Quoted(cells.join('|')), Box(at));
+  }
+}
+
 void ComposeWindow(QtBackend& backend, WindowId id, QStringList* lines) {
   WindowSnapshot s = Window(id).Snapshot();
   QtWindow* view = backend.WindowView(id);
@@ -181,6 +209,7 @@ void ComposeWindow(QtBackend& backend, WindowId id, QStringList* lines) {
                          Flag(!c.disabled), Flag(w != nullptr ? w->isVisible() : !c.hidden),
                          Flag(c.checked), Flag(c.isDefault), Flag(looksDefault), Flag(masked),
                          Box(at));
+    if (c.kind == ControlKind::kList) ComposeListRows(id, c.number, control, &controls);
   }
   *lines << QStringLiteral(
                 "window id=%1 caption=%2 kind=%3 thread=%4 active=%5 focus=%6 screenfocus=%7 "

@@ -182,6 +182,12 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
   top_->show();
   if (sub_ != nullptr) decoration_ = sub_->size() - body_->size();
   ApplyGeometry(s, true);
+  if (sub_ != nullptr && (s.rect.x != 0 || s.rect.y != 0)) {
+    // The frame's area places a child it shows beside the others; a child with a place of its
+    // own (restored, or cascaded over its list) goes there instead.
+    SyncGuard guard(syncing_);
+    sub_->move(units_.X(s.rect.x), units_.Y(s.rect.y));
+  }
   ApplyState(s);
   if (kind_ == WindowKind::kTool && owner != nullptr && s.rect.x == 0 && s.rect.y == 0) {
     PlaceBeside(owner->window());
@@ -220,6 +226,10 @@ void QtWindow::Activate() {
   if (!top_) return;
   if (sub_ != nullptr) {
     if (QMdiArea* area = sub_->mdiArea()) area->setActiveSubWindow(sub_);
+    // The area gives an activated child's keyboard to its first widget (a sheet's tabs); the
+    // control the program selected keeps it.
+    const int focus = last_.id != 0 ? Window(last_.id).Focus() : 0;
+    if (QtControl* view = ControlView(focus)) view->FocusWidget()->setFocus(Qt::OtherFocusReason);
     return;
   }
   top_->raise();

@@ -104,8 +104,8 @@ class QtWindow final : public QObject {
   DialogUnits units_;
   QPointer<QWidget> top_;  // owns everything below
   QMainWindow* frame_ = nullptr;
-  QMdiSubWindow* sub_ = nullptr;
-  QWidget* body_ = nullptr;  // menu bar (other than the frame's) and content
+  QPointer<QMdiSubWindow> sub_;  // cleared when the frame's area deleted it first
+  QWidget* body_ = nullptr;      // menu bar (other than the frame's) and content
   QWidget* content_ = nullptr;
   QMdiArea* area_ = nullptr;
   QTimer* timer_ = nullptr;
