@@ -13,6 +13,7 @@ cd "$work"  # the program's settings and database files stay out of the tree
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/sample.kvs" "$out" --sample
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/actions.kvs" "$out" --actions
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/frame.kvs" "$out"
+xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/products.kvs" "$out"
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/errors.kvs" "$out" --errors
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/query.kvs" "$out" --query
 xvfb-run -a -s "-screen 0 1280x900x24" "$root/build/tools/screenshot/kvscreenshot" "$out/list.kvs" "$out" --list

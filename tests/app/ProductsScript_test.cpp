@@ -50,6 +50,27 @@ TEST_P(ProductsScript, ASessionWithTheListAndTheForm) {
     EXPECT_NE(ini.find(section), std::string::npos) << section << "\n" << ini;
 }
 
+// Two lists in one program: a form open over the first leaves the second usable, and the same
+// product changed through both is found by the first to save last, which then stores what its
+// user typed, recalled with Ctrl+H.
+TEST_P(ProductsScript, TwoListsOneFormEachAndTheSameProductChangedThroughBoth) {
+  test::ScriptRun run = Run("products_two_lists.kvs");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(db->Products(),
+            (std::vector<std::string>{"A100|Anchors, first|3.00|0", "B200|Bolts|2.00|0"}));
+}
+
+// Exit with two lists open, a form changed on one of them: the form asks, the program ends
+// with exit code 0, nothing of the dropped change is stored, and the lists' place is kept.
+TEST_P(ProductsScript, ExitWithListsAndAFormOpenEndsCleanly) {
+  test::ScriptRun run = Run("products_frame_close.kvs");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(db->Products(), (std::vector<std::string>{"A100||0.00|0"}));
+  const std::string ini = test::ReadFile(folder.File("Korvandel.INI"));
+  for (const char* section : {"[BrowseArticulos]", "[UpdateProducts]"})
+    EXPECT_NE(ini.find(section), std::string::npos) << section << "\n" << ini;
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, ProductsScript, ::testing::Values("sqlite", "postgres"),
                          [](const auto& info) { return info.param; });
 

@@ -116,6 +116,7 @@ ResultLevel PartsFile::CheckField(int fieldNo, bool report) {
 }
 
 std::atomic<int> PartsFile::writes{0};
+std::atomic<int> PartsFile::refuseDeletes{0};
 
 bool PartsFile::BeforeAdd(int, void*, std::size_t) {
   ++writes;
@@ -126,6 +127,10 @@ bool PartsFile::BeforeChange(int, void*, const void*, std::size_t) {
   return true;
 }
 bool PartsFile::BeforeDelete(int) {
+  if (refuseDeletes > 0) {
+    --refuseDeletes;
+    return false;
+  }
   ++writes;
   return true;
 }

@@ -68,6 +68,8 @@ class PartsFile : public FileManager {
   int rejectField = 0;
   // Records added, written back or deleted by any parts file manager (all threads).
   static std::atomic<int> writes;
+  // While above 0, each delete is refused by the table (and counts it down).
+  static std::atomic<int> refuseDeletes;
 
  private:
   ErrorManager& errors_;
@@ -113,6 +115,7 @@ class PartsForm : public WindowManager {
   ResultLevel Kill() override;
   ResultLevel TakeAccepted() override;
   void PrimeFields() override;
+  PartsFile& File() { return file_; }
 
   std::atomic<WindowId>* windowOut = nullptr;  // set when the window is open
   std::atomic<int>* acceptedOut = nullptr;     // counts accepted events of the entries
