@@ -68,10 +68,6 @@ ResponseCode BrowseManager::AskRecord(RequestCode request) {
   return response;
 }
 
-ResponseCode BrowseManager::EditInPlace(RequestCode) {
-  return RequestCancelled;
-}
-
 // ---- Query by example ---------------------------------------------------------------------------
 
 void BrowseManager::TakeQuery() {

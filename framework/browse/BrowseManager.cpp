@@ -43,7 +43,7 @@ void BrowseManager::Init(BrowseQueue& queue, IListControl& list, View& view,
   FIELDS->Init();
   PROCESSORS = std::make_unique<std::vector<RecordProcessor*>>();
   POPUP = std::make_unique<PopupManager>();
-  EDITLIST = std::make_unique<std::vector<EditColumn>>();
+  EDITLIST = std::make_unique<EditQueue>();
   RETAINROW = 1;
   POPUP->Init();
   ViewManager::Init(view, primary, SORT.get());
@@ -120,7 +120,7 @@ void BrowseManager::Kill() {
   if (FREEEIP) EIP.reset();
   FREEEIP = 0;
   if (EDITLIST) {
-    for (EditColumn& column : *EDITLIST)
+    for (EditColumn& column : EDITLIST->Rows())
       if (column.FREEUP) column.CONTROL.reset();
   }
   EDITLIST.reset();

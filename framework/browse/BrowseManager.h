@@ -8,6 +8,7 @@
 #include "framework/browse/BrowseQuery.h"
 #include "framework/browse/BrowseQueue.h"
 #include "framework/browse/BrowseSortOrder.h"
+#include "framework/browse/EditQueue.h"
 #include "framework/browse/IListControl.h"
 #include "framework/browse/PopupManager.h"
 #include "framework/browse/QueueListAdapter.h"
@@ -45,15 +46,6 @@ class RecordProcessor {
   virtual ResultLevel TakeRecord() = 0;
   // Releases what the processor holds.
   virtual void Kill() = 0;
-};
-
-// One column editor of the edit-in-place list (EDITLIST). The editors are shared pointers so
-// that the browse can release the ones it created (FREEUP) without knowing their class.
-struct EditColumn {
-  std::int32_t FIELD = 0;   // row-queue field the column shows
-  std::uint8_t FREEUP = 0;  // the browse releases CONTROL when it is killed
-  std::shared_ptr<ColumnEditor> CONTROL;
-  std::int32_t COLUMN = 0;  // list column
 };
 
 // Shows the records of a view in a list control, one page at a time. It never loads the whole
@@ -236,8 +228,10 @@ class BrowseManager : public ViewManager {
   // record, insert another) the list moves and the procedure runs again. Without an update
   // procedure the row is edited in place (EditInPlace). Answers the last response.
   virtual ResponseCode AskRecord(RequestCode request);
-  // Edits the highlighted row in the list itself. This class has no editors and answers
-  // RequestCancelled; an edit-in-place browse overrides it.
+  // Edits the highlighted row in the list itself (BrowseEditInPlace.cpp): the edit-in-place
+  // manager EIP (created on first use, FREEEIP set) gets the action settings, EDITLIST,
+  // FIELDS, the list control, the window's error manager and VCRREQUEST, then serves
+  // `request` (EditRequest). Answers the manager's RESPONSE.
   virtual ResponseCode EditInPlace(RequestCode request);
   // Query by example (only with a QUERY): when the user confirms the entry window, ApplyQuery;
   // then, when the query's MenuEnabled is set, its saved queries in the pop-up menu are rebuilt.
@@ -314,7 +308,7 @@ class BrowseManager : public ViewManager {
   std::int32_t CURRENTEVENT = 0;
   std::int32_t DELETECONTROL = 0;
   std::shared_ptr<EditInPlaceManager> EIP;
-  std::unique_ptr<std::vector<EditColumn>> EDITLIST;
+  std::unique_ptr<EditQueue> EDITLIST;
   std::uint8_t ENTERACTION = 0;
   std::unique_ptr<FieldPairList> FIELDS;
   std::uint8_t FILELOADED = 0;

@@ -100,6 +100,7 @@ struct Control {
   bool immediate = false;       // the list reports scroll requests instead of scrolling itself
   int thumb = 0;                // thumb position 0..100
   int lastClickRow = 0;         // row under the last mouse click (0: none, -1: header)
+  int lastClickColumn = 0;      // column under the last mouse click (0: not known)
   int lastDoubleClickArea = 0;  // 1 rows, 2 column headers, 0 elsewhere
   int visibleRows = -1;         // rows that fit; -1 computed from the height
 
@@ -121,6 +122,12 @@ struct Control {
            (binding != nullptr && kind != ControlKind::kPrompt);
   }
 };
+
+// Colours are 0xBBGGRR; -1 is the default colour. Values from kSystemColor up name a colour
+// of the desktop's scheme, which a backend resolves: kColorGrayText is the scheme's colour for
+// text that cannot be changed.
+constexpr int kSystemColor = 0x01000000;
+constexpr int kColorGrayText = kSystemColor + 17;
 
 // Height of one list row, and of the header line, in dialog units: the headless backend
 // derives the visible-row count from them (the desktop backend measures its own).

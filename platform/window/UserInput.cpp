@@ -268,7 +268,7 @@ InputStatus PressKey(WindowId window, int control, int keyCode) {
   }
 }
 
-InputStatus ClickRow(WindowId window, int control, int row, int keyCode) {
+InputStatus ClickRow(WindowId window, int control, int row, int keyCode, int column) {
   Control c;
   InputStatus s = Check(window, control, &c);
   if (s != InputStatus::kOk) return s;
@@ -281,6 +281,7 @@ InputStatus ClickRow(WindowId window, int control, int row, int keyCode) {
     Control* lc = state.Find(control);
     if (lc == nullptr) return;
     lc->lastClickRow = row == 0 ? -1 : row;
+    lc->lastClickColumn = column;
     if (doubleClick) lc->lastDoubleClickArea = row == 0 ? 2 : 1;
     if (!right && row > 0) lc->choice = row;
   });
@@ -292,7 +293,10 @@ InputStatus ClickRow(WindowId window, int control, int row, int keyCode) {
     if (alerted) w.Post(kEventAlertKey, control, keyCode);
     return InputStatus::kOk;
   }
-  if (row > 0 && row != c.choice) w.Post(kEventNewSelection, control, keyCode);
+  const bool editing = std::any_of(c.columns.begin(), c.columns.end(),
+                                   [](const ListColumn& col) { return col.editControl != 0; });
+  if (row > 0 && (row != c.choice || (editing && keyCode == kMouseLeft)))
+    w.Post(kEventNewSelection, control, keyCode);
   if (doubleClick) w.Post(alerted ? kEventAlertKey : kEventAccepted, control, keyCode);
   return InputStatus::kOk;
 }

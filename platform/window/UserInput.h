@@ -79,8 +79,11 @@ InputStatus PressKey(WindowId window, int control, int keyCode);
 // the row, new selection), kMouseLeft2 (highlight it, then the alert-key event when the double
 // click is alerted, else accepted), or kMouseRightUp (records the row under the mouse; the
 // alert-key event when alerted, else nothing). The row under the click and the area of a
-// double click (1 rows, 2 headers) are recorded for the program to read.
-InputStatus ClickRow(WindowId window, int control, int row, int keyCode);
+// double click (1 rows, 2 headers) are recorded for the program to read, and so is the column
+// under the click when `column` (from 1) is given. While a control stands in one of the
+// list's edit slots, a left click on the highlighted row posts the new selection as well, so
+// that the program can move its editor to the column clicked.
+InputStatus ClickRow(WindowId window, int control, int row, int keyCode, int column = 0);
 
 // Drops the list's thumb at `position` (0..100): sets it and posts the scroll-drag event.
 InputStatus DragThumb(WindowId window, int control, int position);

@@ -159,6 +159,9 @@ class Window {
   void SetTip(int control, std::string tip);
   int TextColor(int control) const;
   void SetTextColor(int control, int color);
+  // An entry's picture, without "@" ("s20", "n-14.2"); a binding made afterwards uses it.
+  std::string EntryPicture(int control) const;
+  void SetEntryPicture(int control, std::string picture);
   std::string Property(int control, int number) const;  // numbered property, "" when unset
   void SetProperty(int control, int number, std::string value);
 
@@ -195,6 +198,7 @@ class Window {
   bool Immediate(int control) const;
   void SetImmediate(int control, bool on);
   int LastClickRow(int control) const;
+  int LastClickColumn(int control) const;  // column under the last click (0: unknown)
   int LastDoubleClickArea(int control) const;
   int SelectedTab(int control) const;  // sheets: number of the tab shown
 

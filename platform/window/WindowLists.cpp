@@ -107,6 +107,9 @@ void Window::SetThumb(int control, int position) {
 int Window::LastClickRow(int control) const {
   return ReadControl(id_, control, 0, [](const Control& c) { return c.lastClickRow; });
 }
+int Window::LastClickColumn(int control) const {
+  return ReadControl(id_, control, 0, [](const Control& c) { return c.lastClickColumn; });
+}
 int Window::LastDoubleClickArea(int control) const {
   return ReadControl(id_, control, 0, [](const Control& c) { return c.lastDoubleClickArea; });
 }

@@ -114,6 +114,7 @@ bool QtControl::eventFilter(QObject* watched, QEvent* event) {
       return false;
     }
     if (alerted && code != 0) {
+      CommitTyping();
       (void)PressKey(WindowIdOf(), last_.number, code);
       return true;
     }

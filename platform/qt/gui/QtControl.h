@@ -48,6 +48,9 @@ class QtControl : public QObject {
   // The base gives Enter and Escape to the window platform (PressKey: the default button, the
   // close box); a kind that acts on them itself overrides it.
   virtual bool TakeKey(int keyCode);
+  // Called before an alerted key raises its event: a kind that holds typing the model has not
+  // seen yet (an entry) hands it over first, so the program reads what is on the screen.
+  virtual void CommitTyping() {}
 
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Installs the alert-key filter on `widget` (the control's widget, or its parts).

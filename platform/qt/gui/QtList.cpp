@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <algorithm>
@@ -135,9 +136,13 @@ void QtList::SyncRows(const Control& c) {
       if (item->text() != text) item->setText(text);
       item->setTextAlignment(col < static_cast<int>(alignments_.size()) ? alignments_[col]
                                                                         : Qt::AlignLeft);
-      if (col < static_cast<int>(c.columns.size()) && c.columns[col].textColor >= 0) {
-        int color = c.columns[col].textColor;
+      const int color = col < static_cast<int>(c.columns.size()) ? c.columns[col].textColor : -1;
+      if (color >= kSystemColor) {
+        item->setForeground(table_->palette().color(QPalette::Disabled, QPalette::Text));
+      } else if (color >= 0) {
         item->setForeground(QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+      } else if (item->data(Qt::ForegroundRole).isValid()) {
+        item->setData(Qt::ForegroundRole, QVariant());  // the column's colour was taken off
       }
     }
   }
@@ -229,6 +234,33 @@ bool QtList::TakeKey(int keyCode) {
   return QtControl::TakeKey(keyCode);
 }
 
+int QtList::ColumnAt(int x) const {
+  int column = table_->columnAt(x);
+  return column < 0 ? 0 : column + 1;
+}
+
+void QtList::PlaceEditors() {
+  for (int col = 0; col < static_cast<int>(last_.columns.size()); ++col) {
+    const int editor = last_.columns[col].editControl;
+    if (editor == 0) continue;
+    QWidget* w = window_.ControlWidget(editor);
+    if (w == nullptr || w->parentWidget() == nullptr) continue;
+    const int row = last_.choice - 1;
+    if (row < 0 || row >= table_->rowCount()) continue;
+    QRect cell = table_->visualRect(table_->model()->index(row, col));
+    QPoint at = table_->viewport()->mapTo(w->parentWidget(), cell.topLeft());
+    w->setGeometry(QRect(at, cell.size()));
+    w->setFont(table_->font());
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+      Qt::Alignment align =
+          col < static_cast<int>(alignments_.size()) ? alignments_[col] : Qt::AlignLeft;
+      edit->setAlignment(align);
+      edit->setFrame(false);
+    }
+    w->raise();
+  }
+}
+
 int QtList::RowAt(int y) const {
   int row = table_->rowAt(y);
   return row < 0 ? 0 : row + 1;
@@ -242,20 +274,25 @@ bool QtList::MouseOnRows(QEvent* event) {
       auto* m = static_cast<QMouseEvent*>(event);
       table_->setFocus(Qt::MouseFocusReason);
       int row = RowAt(m->position().toPoint().y());
-      if (m->button() == Qt::LeftButton && row > 0) (void)ClickRow(id, number, row, kMouseLeft);
+      int column = ColumnAt(m->position().toPoint().x());
+      if (m->button() == Qt::LeftButton && row > 0)
+        (void)ClickRow(id, number, row, kMouseLeft, column);
       return true;
     }
     case QEvent::MouseButtonRelease: {
       auto* m = static_cast<QMouseEvent*>(event);
       int row = RowAt(m->position().toPoint().y());
       QtModalDialogs::NoteClick(m->globalPosition().toPoint());
-      if (m->button() == Qt::RightButton) (void)ClickRow(id, number, row, kMouseRightUp);
+      if (m->button() == Qt::RightButton)
+        (void)ClickRow(id, number, row, kMouseRightUp, ColumnAt(m->position().toPoint().x()));
       return true;
     }
     case QEvent::MouseButtonDblClick: {
       auto* m = static_cast<QMouseEvent*>(event);
       int row = RowAt(m->position().toPoint().y());
-      if (m->button() == Qt::LeftButton && row > 0) (void)ClickRow(id, number, row, kMouseLeft2);
+      int column = ColumnAt(m->position().toPoint().x());
+      if (m->button() == Qt::LeftButton && row > 0)
+        (void)ClickRow(id, number, row, kMouseLeft2, column);
       return true;
     }
     case QEvent::MouseMove:

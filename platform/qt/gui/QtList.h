@@ -24,9 +24,9 @@ namespace kv {
 // Rows and the header are exactly kListRowHeight dialog units high, so the number of rows
 // that fit is the one the model computes from the control's height. Mouse: a left click
 // highlights the row under it, a double click accepts (rows) or reports the headers area, a
-// right click records the row under the mouse; keys and clicks in the alert table raise the
-// alert-key event. The context-menu key (or Shift+F10) makes a pop-up menu opened at the
-// default place appear just below the highlighted row. Thread: the GUI thread.
+// right click records the row under the mouse (and the column of any click); keys and clicks in the
+// alert table raise the alert-key event. The context-menu key (or Shift+F10) makes a pop-up menu
+// opened at the default place appear just below the highlighted row. Thread: the GUI thread.
 class QtList final : public QtControl {
  public:
   QtList(QtWindow& window, const Control& control, QWidget* parent);
@@ -36,6 +36,9 @@ class QtList final : public QtControl {
   QScrollBar* Bar() const { return bar_; }
   // Rows fully visible in the table's viewport.
   int FittingRows() const;
+  // Puts each control that stands in a column's edit slot exactly over that column's cell of
+  // the highlighted row, with the list's font and the column's alignment, above the list.
+  void PlaceEditors();
 
  protected:
   void SyncOwn(const Control& control, bool first) override;
@@ -48,7 +51,8 @@ class QtList final : public QtControl {
   void SyncRows(const Control& c);
   void Scroll(int scrollEvent, int keyCode);
   void BarAction(int action);
-  int RowAt(int y) const;  // row from 1 under a viewport position, 0 for none
+  int RowAt(int y) const;     // row from 1 under a viewport position, 0 for none
+  int ColumnAt(int x) const;  // column from 1 under a viewport position, 0 for none
   bool MouseOnRows(QEvent* event);
   bool MouseOnHeader(QEvent* event);
   void NoteKeyboardMenu();  // the context-menu key: a menu opened now goes below the row

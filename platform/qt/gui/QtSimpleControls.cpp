@@ -143,6 +143,14 @@ bool QtEntry::Commit(bool enter) {
   return changed;
 }
 
+void QtEntry::CommitTyping() {
+  // The text becomes the model's screen text without accepting the entry: the alerted key's
+  // handler decides what happens to it.
+  if (!edited_ || edit_->isReadOnly() || edit_->text() == Q(last_.text)) return;
+  edited_ = false;
+  (void)TypeText(WindowIdOf(), last_.number, edit_->text().toStdString());
+}
+
 bool QtEntry::TakeKey(int keyCode) {
   if (keyCode == kKeyEnter) {
     Commit(true);

@@ -50,6 +50,7 @@ class QtEntry final : public QtControl {
  protected:
   void SyncOwn(const Control& control, bool first) override;
   bool TakeKey(int keyCode) override;
+  void CommitTyping() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

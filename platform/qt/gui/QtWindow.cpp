@@ -19,6 +19,7 @@
 
 #include "platform/qt/gui/QtControl.h"
 #include "platform/qt/gui/QtIcons.h"
+#include "platform/qt/gui/QtList.h"
 #include "platform/qt/gui/QtSimpleControls.h"
 #include "platform/window/UserInput.h"
 
@@ -440,6 +441,7 @@ void QtWindow::SyncWindow(const WindowSnapshot& s) {
     ApplyGeometry(s, false);
     ApplyState(s);
   }
+  PlaceCellEditors();
   last_ = s;
   last_.controls.clear();
 }
@@ -531,6 +533,11 @@ void QtWindow::ApplyState(const WindowSnapshot& s) {
   }
 }
 
+void QtWindow::PlaceCellEditors() {
+  for (auto& [number, view] : controls_)
+    if (auto* list = dynamic_cast<QtList*>(view.get())) list->PlaceEditors();
+}
+
 void QtWindow::SyncControl(int number, const Control* c) {
   SyncGuard guard(syncing_);
   if (c == nullptr) {
@@ -557,6 +564,7 @@ void QtWindow::SyncControl(int number, const Control* c) {
     AddControl(*c);
     if (QtControl* added = ControlView(number)) added->Sync(*c);
   }
+  PlaceCellEditors();
 }
 
 bool QtWindow::OnVisiblePage(int number) const {

@@ -91,6 +91,8 @@ class QtWindow final : public QObject {
   // Sizes and places the widgets as the model says, within the screen's available area;
   // `initial` when the window has just been built.
   void ApplyGeometry(const WindowSnapshot& window, bool initial);
+  // Lists put the controls of their edit slots over their cells (QtList::PlaceEditors).
+  void PlaceCellEditors();
   void ApplyState(const WindowSnapshot& window);
   void PlaceBeside(QWidget* owner);  // a tool window's first place: right of (or below) it
   void UserResized();

@@ -135,10 +135,31 @@ const TableDecl& ItemsDecl(const Db& db) {
   return *d;
 }
 
+// Runs `sql`, collecting the first column of the rows it selects into `rows` (when given).
+bool QueryOn(const Db& db, const std::string& sql, std::vector<std::string>* rows,
+             std::string* failure);
+
 std::string ExecOn(const Db& db, const std::string& sql) {
+  std::string result;
+  (void)QueryOn(db, sql, nullptr, &result);
+  return result;
+}
+
+std::vector<std::string> SelectOn(const Db& db, const std::string& sql) {
+  std::vector<std::string> rows;
+  std::string error;
+  if (!QueryOn(db, sql, &rows, &error)) return {"error: " + error};
+  return rows;
+}
+
+bool QueryOn(const Db& db, const std::string& sql, std::vector<std::string>* rows,
+             std::string* failure) {
   ConnectionTarget target;
   StorageError error;
-  if (!ResolveOwner(OwnerOf(db), &target, &error)) return error.driverText;
+  if (!ResolveOwner(OwnerOf(db), &target, &error)) {
+    *failure = error.driverText;
+    return false;
+  }
   static std::atomic<int> counter{0};
   const QString name = QString("br-direct-%1").arg(counter++);
   std::string result;
@@ -154,12 +175,17 @@ std::string ExecOn(const Db& db, const std::string& sql) {
     } else {
       (void)AddSqliteFolding(c);  // indexes of the program's tables use its functions
       QSqlQuery q(c);
-      if (!q.exec(QString::fromStdString(sql))) result = q.lastError().text().toStdString();
+      if (!q.exec(QString::fromStdString(sql))) {
+        result = q.lastError().text().toStdString();
+      } else if (rows != nullptr) {
+        while (q.next()) rows->push_back(Trimmed(q.value(0).toString().toStdString()));
+      }
     }
     c.close();
   }
   QSqlDatabase::removeDatabase(name);
-  return result;
+  *failure = result;
+  return result.empty();
 }
 
 std::string Join(const std::vector<std::string>& rows) {

@@ -79,6 +79,9 @@ bool PostgresRequired();
 const TableDecl& ItemsDecl(const Db& db);
 // Runs SQL on `db` through a connection of its own (another station); "" or the error text.
 std::string ExecOn(const Db& db, const std::string& sql);
+// The first column of each row `sql` selects on `db` (through a connection of its own), each
+// clipped of trailing blanks; {"error: ..."} when the query fails.
+std::vector<std::string> SelectOn(const Db& db, const std::string& sql);
 // The table's quoted external name, for SQL written by the tests.
 std::string ItemsName();
 
