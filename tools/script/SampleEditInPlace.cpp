@@ -63,9 +63,9 @@ constexpr struct {
   const char* description;
   const char* price;
 } kParts[] = {
-    {"P100", "Hex bolt M8", "0.35"},  {"P110", "Hex bolt M10", "0.48"},
-    {"P200", "Hex nut M8", "0.08"},   {"P300", "Washer 8 mm", "0.02"},
-    {"P400", "Wing nut M6", "0.22"},  {"P500", "Split pin 3 mm", "0.05"},
+    {"P100", "Hex bolt M8", "0.35"}, {"P110", "Hex bolt M10", "0.48"},
+    {"P200", "Hex nut M8", "0.08"},  {"P300", "Washer 8 mm", "0.02"},
+    {"P400", "Wing nut M6", "0.22"}, {"P500", "Split pin 3 mm", "0.05"},
 };
 
 // Creates the table on first use and fills it when it is empty.

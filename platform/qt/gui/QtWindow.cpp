@@ -434,6 +434,11 @@ void QtWindow::SyncWindow(const WindowSnapshot& s) {
   // (the click that left a refused entry lands before the refusal is handled).
   if (s.focusRequests != last_.focusRequests && s.requestedFocus != 0) {
     if (QtControl* view = ControlView(s.requestedFocus)) {
+      // The control is brought up to date first: a control shown in the same change (an editor
+      // put into a list's edit slot) must be visible to take the focus.
+      for (const Control& c : s.controls)
+        if (c.number == s.requestedFocus) view->Sync(c);
+      PlaceCellEditors();
       view->FocusWidget()->setFocus(Qt::OtherFocusReason);
     }
   }

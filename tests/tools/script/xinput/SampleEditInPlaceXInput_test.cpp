@@ -65,9 +65,10 @@ class SampleEditX : public QtFixture {
   // Waits until column `column` is edited, its entry on screen with the keyboard focus.
   bool Editing(int column) {
     return PumpUntil([&] {
-      QLineEdit* e = EditorWidget();
-      return EditedColumn() == column && e != nullptr && e->isVisible() && e->hasFocus();
-    }) && Settle();
+             QLineEdit* e = EditorWidget();
+             return EditedColumn() == column && e != nullptr && e->isVisible() && e->hasFocus();
+           }) &&
+           Settle();
   }
   std::string Cell(int row, int column) {
     std::string text = Window(owner).Row(list, row).at(static_cast<std::size_t>(column - 1));
