@@ -99,8 +99,9 @@ bool QtControl::TakeKey(int keyCode) {
 bool QtControl::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn) {
     // Whatever moved it (a click, Tab, a mnemonic, the window becoming active), the model's
-    // focus follows the screen's; the program's own requests arrive here already applied.
-    (void)FocusTo(WindowIdOf(), last_.number);
+    // focus follows the screen's; the program's own requests arrive here already applied, and
+    // where Qt puts the keyboard while the backend places it is not a move of the person's.
+    if (!window_.PlacingFocus()) (void)FocusTo(WindowIdOf(), last_.number);
     return QObject::eventFilter(watched, event);
   }
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {

@@ -180,6 +180,7 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
   // Placed and sized before it is shown (a window moved after it was mapped may lose the
   // keyboard to the window system), then again once its frame is known.
   if (sub_ == nullptr) ApplyGeometry(s, true);
+  ++placingFocus_;
   top_->show();
   if (sub_ != nullptr) decoration_ = sub_->size() - body_->size();
   ApplyGeometry(s, true);
@@ -206,6 +207,12 @@ QtWindow::QtWindow(const WindowSnapshot& s, QMdiArea* frameArea, QWidget* owner)
       view->FocusWidget()->setFocus(Qt::OtherFocusReason);
     }
   }
+  --placingFocus_;
+  // A window whose program chose no control leaves the keyboard where Qt put it, and the
+  // model learns where that is.
+  if (Window(id_).Focus() == 0) {
+    if (const int shown = FocusedControl(); shown != 0) (void)FocusTo(id_, shown);
+  }
 }
 
 void QtWindow::PlaceBeside(QWidget* owner) {
@@ -226,11 +233,14 @@ void QtWindow::PlaceBeside(QWidget* owner) {
 void QtWindow::Activate() {
   if (!top_) return;
   if (sub_ != nullptr) {
-    if (QMdiArea* area = sub_->mdiArea()) area->setActiveSubWindow(sub_);
     // The area gives an activated child's keyboard to its first widget (a sheet's tabs); the
-    // control the program selected keeps it.
+    // control the program selected keeps it. That control is read before the area moves the
+    // keyboard, and the area's move is not reported as the person's.
     const int focus = last_.id != 0 ? Window(last_.id).Focus() : 0;
+    ++placingFocus_;
+    if (QMdiArea* area = sub_->mdiArea()) area->setActiveSubWindow(sub_);
     if (QtControl* view = ControlView(focus)) view->FocusWidget()->setFocus(Qt::OtherFocusReason);
+    --placingFocus_;
     return;
   }
   top_->raise();
@@ -432,7 +442,10 @@ void QtWindow::SyncWindow(const WindowSnapshot& s) {
   // already, and the model follows them.
   // The request itself is applied, even when the person's input reached the model after it
   // (the click that left a refused entry lands before the refusal is handled).
-  if (s.focusRequests != last_.focusRequests && s.requestedFocus != 0) {
+  // A window behind another of its thread keeps the request for when it comes to the front
+  // (Activate): moving the keyboard there would take it from the window the person is in.
+  const bool behind = thread_ != 0 && Window::Active(thread_).Id() != id_;
+  if (s.focusRequests != last_.focusRequests && s.requestedFocus != 0 && !behind) {
     if (QtControl* view = ControlView(s.requestedFocus)) {
       // The control is brought up to date first: a control shown in the same change (an editor
       // put into a list's edit slot) must be visible to take the focus.

@@ -63,6 +63,10 @@ class QtWindow final : public QObject {
 
   // True while the backend changes the widgets (their signals are not user input).
   bool Syncing() const { return syncing_ > 0; }
+  // True while the backend itself places the keyboard (a window shown or brought to the front):
+  // where Qt puts it on the way (the frame's area gives an activated child's keyboard to its
+  // first widget, a sheet's tabs) is not the person's doing and is not reported to the model.
+  bool PlacingFocus() const { return placingFocus_ > 0; }
   // Shows or hides the controls on the pages of `sheet` as its selected tab says.
   void UpdatePages(int sheet);
   // False for a control on a sheet page that is not shown.
@@ -121,6 +125,7 @@ class QtWindow final : public QObject {
   QSize decoration_;     // what a sub-window adds around its widget
   int syncing_ = 0;
   int focusedButton_ = 0;
+  int placingFocus_ = 0;
   bool closing_ = false;  // the widgets are being destroyed
 };
 
