@@ -126,6 +126,7 @@ void QtEntry::SyncOwn(const Control& c, bool first) {
     if (edit_->text() != text) edit_->setText(text);
     edited_ = false;
   }
+  if (selectWhole_ && edit_->hasFocus()) edit_->selectAll();
 }
 
 bool QtEntry::Commit(bool enter) {
@@ -164,6 +165,24 @@ bool QtEntry::TakeKey(int keyCode) {
 }
 
 bool QtEntry::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == edit_) {
+    switch (event->type()) {
+      case QEvent::FocusIn: {
+        auto reason = static_cast<QFocusEvent*>(event)->reason();
+        selectWhole_ = reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason &&
+                       reason != Qt::ActiveWindowFocusReason;
+        if (selectWhole_) edit_->selectAll();
+        break;
+      }
+      case QEvent::KeyPress:
+      case QEvent::MouseButtonPress:
+      case QEvent::FocusOut:
+        selectWhole_ = false;
+        break;
+      default:
+        break;
+    }
+  }
   if (watched == edit_ && event->type() == QEvent::FocusOut) {
     // Leaving the entry accepts what was typed. A menu or message box opening over it, or
     // another window becoming active, does not leave it.

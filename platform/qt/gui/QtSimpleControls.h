@@ -57,6 +57,10 @@ class QtEntry final : public QtControl {
   QLineEdit* edit_;
   Utf8LimitValidator* limit_ = nullptr;  // owned by edit_
   bool edited_ = false;                  // the person changed the text since it was accepted
+  // Reached from the keyboard (Tab, a mnemonic) or by the program's request: the whole text is
+  // selected, and stays selected when the model's text replaces it, until the person types,
+  // clicks or leaves, so that what is typed replaces the value shown.
+  bool selectWhole_ = false;
 };
 
 // A check box: a click toggles the model's check and accepts the control.

@@ -156,7 +156,8 @@ TEST_F(ProductsInput, AListAndItsFormWithTheMouseAndTheKeyboard) {
   })) << Describe();
   ASSERT_TRUE(Keys({"Tab"}));
   ASSERT_TRUE(Type("Cable ties"));
-  ASSERT_TRUE(Keys({"Tab", "ctrl+a"}));
+  // Tab into the price selects the value shown, so what is typed replaces it.
+  ASSERT_TRUE(Keys({"Tab"}));
   ASSERT_TRUE(Type("4.25"));
   ASSERT_TRUE(Click("?OK"));
   ASSERT_TRUE(WaitChosen("C26A|Cable ties|4.25|0"));
