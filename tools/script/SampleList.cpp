@@ -16,49 +16,20 @@
 #include "platform/storage/Transaction.h"
 #include "platform/storage/View.h"
 #include "platform/values/Decimal.h"
+#include "tools/script/SampleProducts.h"
 
 namespace kv {
 namespace {
 
-struct ProductRec {
-  String<20> PCODE;
-  String<40> DESCRIPTION;
-  Decimal<9, 2> PRICE;
-};
-struct ProductRow {
-  String<20> PCODE;
-  String<40> DESCRIPTION;
-  Decimal<9, 2> PRICE;
-  String<1024> VIEWPOSITION;
-};
-
-const FieldTableLayout& ProductLayout() {
-  static const FieldTable fields = FieldTable::For<ProductRec>({
-      KV_FIELD(ProductRec, PCODE, "PRO:PCODE", "@s20", "Code"),
-      KV_FIELD(ProductRec, DESCRIPTION, "PRO:DESCRIPTION", "@s40", "Description"),
-      KV_FIELD(ProductRec, PRICE, "PRO:PRICE", "@n9.2", "Price"),
-  });
-  static const FieldTableLayout layout(fields);
-  return layout;
-}
+using sample::ProductRec;
+using sample::ProductRow;
 
 const FieldTable& RowFields() {
-  static const FieldTable fields = FieldTable::For<ProductRow>({
-      KV_FIELD(ProductRow, PCODE, "ROW:PCODE", "@s20", ""),
-      KV_FIELD(ProductRow, DESCRIPTION, "ROW:DESCRIPTION", "@s40", ""),
-      KV_FIELD(ProductRow, PRICE, "ROW:PRICE", "@n9.2", ""),
-      KV_FIELD(ProductRow, VIEWPOSITION, "ROW:VIEWPOSITION", "@s255", ""),
-  });
-  return fields;
+  return sample::ProductRowFields();
 }
 
 const TableDecl& ProductsDecl() {
-  static const std::unique_ptr<TableDecl> decl = [] {
-    auto d = std::make_unique<TableDecl>("Products", "Products", kSqlDriver, ProductLayout());
-    d->SetOwnerText(",listsample");
-    d->AddKey({"PRO:PK_Pcode", "", {{0, true}}, false, false, true});
-    return d;
-  }();
+  static const std::unique_ptr<TableDecl> decl = sample::MakeProductsDecl(",listsample");
   return *decl;
 }
 
