@@ -12,6 +12,7 @@
 #include "platform/storage/TableDecl.h"
 #include "platform/storage/View.h"
 #include "platform/values/Decimal.h"
+#include "tools/script/SampleFile.h"
 
 namespace kv {
 namespace {
@@ -70,11 +71,7 @@ constexpr struct {
 
 // Creates the table on first use and fills it when it is empty.
 void PrepareParts() {
-  Table& t = PartsDecl().Instance();
-  if (t.Open() == kNoFileError && t.Create() == kNoError) (void)t.Open();
-  if (!t.IsOpen()) return;
-  (void)t.SetKey(0);
-  if (t.Next() == kNoRecordError) {
+  sample::PrepareTable(PartsDecl(), [](Table& t) {
     PartRec& r = t.RecordAs<PartRec>();
     for (const auto& p : kParts) {
       r.CODE = p.code;
@@ -82,37 +79,8 @@ void PrepareParts() {
       (void)VarRef(r.PRICE).SetText(p.price);
       (void)t.Add();
     }
-  }
-  (void)t.Close();
+  });
 }
-
-class PartsFile : public FileManager {
- public:
-  explicit PartsFile(ErrorManager& errors) : errors_(errors) {}
-  ~PartsFile() override { FileManager::Kill(); }
-  void Init() override {
-    INITIALIZED = false;
-    FILE = &PartsDecl().Instance();
-    BUFFER = RecordBuffer::Of(*FILE);
-    FILENAMEVALUE = "Parts";
-    SetErrors(&errors_);
-    FileManager::Init();
-  }
-  ResultLevel PrepareUse(UseKind kind) override {
-    if (kind != Initialize) {
-      (void)PrepareUse(Initialize);
-    } else if (!INITIALIZED) {
-      INUSEFILE = true;
-      InitFile(&PartsDecl().Instance(), &errors_);
-      (void)AddKey(1, "Part code");
-    }
-    return FileManager::PrepareUse(kind);
-  }
-  PartRec& Rec() { return *static_cast<PartRec*>(BUFFER.address); }
-
- private:
-  ErrorManager& errors_;
-};
 
 WindowDefinition EditListWindow() {
   WindowDefinition def("Sample Edit");
@@ -129,7 +97,7 @@ WindowDefinition EditListWindow() {
 
 class EditList : public WindowManager {
  public:
-  EditList(PartsFile& file, RelationManager& relations, ErrorManager& errors)
+  EditList(sample::SampleFile& file, RelationManager& relations, ErrorManager& errors)
       : file_(file), relations_(relations), errors_(errors) {}
 
   ResultLevel Init() override {
@@ -150,7 +118,7 @@ class EditList : public WindowManager {
     browse_.DELETEACTION = 4;  // confirm deletes
     Open(def);
     browse_.AddSortOrder(nullptr, 1);
-    PartRec& rec = file_.Rec();
+    PartRec& rec = file_.RecAs<PartRec>();
     browse_.AddField(rec.CODE, row_.CODE);
     browse_.AddField(rec.DESCRIPTION, row_.DESCRIPTION);
     browse_.AddField(VarRef(rec.PRICE), VarRef(row_.PRICE));
@@ -164,7 +132,7 @@ class EditList : public WindowManager {
   }
 
  private:
-  PartsFile& file_;
+  sample::SampleFile& file_;
   RelationManager& relations_;
   ErrorManager& errors_;
   std::int32_t vcr_ = 0;
@@ -177,24 +145,13 @@ class EditList : public WindowManager {
 }  // namespace
 
 void SampleEditInPlaceProcedure() {
-  ErrorStatus status;
-  ErrorManager errors;
-  errors.Init(status);
   PrepareParts();
-  {
-    PartsFile file(errors);
-    file.Init();
-    RelationManager relations;
-    relations.Init(file, false);
-    (void)file.PrepareUse(Initialize);
-    {
-      EditList list(file, relations, errors);
-      (void)list.Run();
-    }
-    relations.Kill();
-    file.Kill();
-  }
-  errors.Kill();
+  sample::RunOverTable(
+      PartsDecl(), "Parts", "Part code",
+      [](sample::SampleFile& file, RelationManager& relations, ErrorManager& errors) {
+        EditList list(file, relations, errors);
+        (void)list.Run();
+      });
 }
 
 }  // namespace kv

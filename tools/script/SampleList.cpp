@@ -16,6 +16,7 @@
 #include "platform/storage/Transaction.h"
 #include "platform/storage/View.h"
 #include "platform/values/Decimal.h"
+#include "tools/script/SampleFile.h"
 #include "tools/script/SampleProducts.h"
 
 namespace kv {
@@ -35,11 +36,7 @@ const TableDecl& ProductsDecl() {
 
 // Creates the table on first use and fills it when it is empty.
 void PrepareProducts() {
-  Table& t = ProductsDecl().Instance();
-  if (t.Open() == kNoFileError && t.Create() == kNoError) (void)t.Open();
-  if (!t.IsOpen()) return;
-  (void)t.SetKey(0);
-  if (t.Next() == kNoRecordError) {
+  sample::PrepareTable(ProductsDecl(), [](Table& t) {
     // One transaction: a few thousand single commits would take seconds.
     const bool framed =
         t.SetProperty(kPropEnrolled, "1") == kNoError && BeginTransaction(10) == kNoError;
@@ -54,37 +51,8 @@ void PrepareProducts() {
       (void)t.Add();
     }
     if (framed) (void)CommitTransaction();
-  }
-  (void)t.Close();
+  });
 }
-
-class ProductsFile : public FileManager {
- public:
-  explicit ProductsFile(ErrorManager& errors) : errors_(errors) {}
-  ~ProductsFile() override { FileManager::Kill(); }
-  void Init() override {
-    INITIALIZED = false;
-    FILE = &ProductsDecl().Instance();
-    BUFFER = RecordBuffer::Of(*FILE);
-    FILENAMEVALUE = "Products";
-    SetErrors(&errors_);
-    FileManager::Init();
-  }
-  ResultLevel PrepareUse(UseKind kind) override {
-    if (kind != Initialize) {
-      (void)PrepareUse(Initialize);
-    } else if (!INITIALIZED) {
-      INUSEFILE = true;
-      InitFile(&ProductsDecl().Instance(), &errors_);
-      (void)AddKey(1, "Product code");
-    }
-    return FileManager::PrepareUse(kind);
-  }
-  ProductRec& Rec() { return *static_cast<ProductRec*>(BUFFER.address); }
-
- private:
-  ErrorManager& errors_;
-};
 
 WindowDefinition ListWindow() {
   WindowDefinition def("Sample List");
@@ -99,7 +67,7 @@ WindowDefinition ListWindow() {
 
 class ProductsList : public WindowManager {
  public:
-  ProductsList(ProductsFile& file, RelationManager& relations, ErrorManager& errors)
+  ProductsList(sample::SampleFile& file, RelationManager& relations, ErrorManager& errors)
       : file_(file), relations_(relations), errors_(errors) {}
 
   ResultLevel Init() override {
@@ -116,7 +84,7 @@ class ProductsList : public WindowManager {
     browse_.AddSortOrder(&step_, 1);
     locator_.Init(0, browse_.CurrentSort()->FREEELEMENT, 1, browse_);
     browse_.AddLocator(&locator_);
-    ProductRec& rec = file_.Rec();
+    ProductRec& rec = file_.RecAs<ProductRec>();
     browse_.AddField(rec.PCODE, row_.PCODE);
     browse_.AddField(rec.DESCRIPTION, row_.DESCRIPTION);
     browse_.AddField(VarRef(rec.PRICE), VarRef(row_.PRICE));
@@ -131,7 +99,7 @@ class ProductsList : public WindowManager {
   }
 
  private:
-  ProductsFile& file_;
+  sample::SampleFile& file_;
   RelationManager& relations_;
   ErrorManager& errors_;
   ProductRow row_{};
@@ -151,24 +119,13 @@ std::string SampleListCode(int n) {
 }
 
 void SampleListProcedure() {
-  ErrorStatus status;
-  ErrorManager errors;
-  errors.Init(status);
   PrepareProducts();
-  {
-    ProductsFile file(errors);
-    file.Init();
-    RelationManager relations;
-    relations.Init(file, false);
-    (void)file.PrepareUse(Initialize);
-    {
-      ProductsList list(file, relations, errors);
-      (void)list.Run();
-    }
-    relations.Kill();
-    file.Kill();
-  }
-  errors.Kill();
+  sample::RunOverTable(
+      ProductsDecl(), "Products", "Product code",
+      [](sample::SampleFile& file, RelationManager& relations, ErrorManager& errors) {
+        ProductsList list(file, relations, errors);
+        (void)list.Run();
+      });
 }
 
 }  // namespace kv

@@ -15,6 +15,7 @@
 #include "platform/storage/TableDecl.h"
 #include "platform/storage/View.h"
 #include "platform/values/Decimal.h"
+#include "tools/script/SampleFile.h"
 #include "tools/script/SampleProducts.h"
 
 namespace kv {
@@ -47,11 +48,7 @@ constexpr struct {
 
 // Creates the table on first use and fills it when it is empty.
 void PrepareProducts() {
-  Table& t = ProductsDecl().Instance();
-  if (t.Open() == kNoFileError && t.Create() == kNoError) (void)t.Open();
-  if (!t.IsOpen()) return;
-  (void)t.SetKey(0);
-  if (t.Next() == kNoRecordError) {
+  sample::PrepareTable(ProductsDecl(), [](Table& t) {
     ProductRec& r = t.RecordAs<ProductRec>();
     for (const auto& p : kProducts) {
       r.PCODE = p.code;
@@ -59,37 +56,8 @@ void PrepareProducts() {
       (void)VarRef(r.PRICE).SetText(p.price);
       (void)t.Add();
     }
-  }
-  (void)t.Close();
+  });
 }
-
-class ProductsFile : public FileManager {
- public:
-  explicit ProductsFile(ErrorManager& errors) : errors_(errors) {}
-  ~ProductsFile() override { FileManager::Kill(); }
-  void Init() override {
-    INITIALIZED = false;
-    FILE = &ProductsDecl().Instance();
-    BUFFER = RecordBuffer::Of(*FILE);
-    FILENAMEVALUE = "Products";
-    SetErrors(&errors_);
-    FileManager::Init();
-  }
-  ResultLevel PrepareUse(UseKind kind) override {
-    if (kind != Initialize) {
-      (void)PrepareUse(Initialize);
-    } else if (!INITIALIZED) {
-      INUSEFILE = true;
-      InitFile(&ProductsDecl().Instance(), &errors_);
-      (void)AddKey(1, "Product code");
-    }
-    return FileManager::PrepareUse(kind);
-  }
-  ProductRec& Rec() { return *static_cast<ProductRec*>(BUFFER.address); }
-
- private:
-  ErrorManager& errors_;
-};
 
 WindowDefinition QueryListWindow() {
   WindowDefinition def("Sample Query");
@@ -105,7 +73,7 @@ WindowDefinition QueryListWindow() {
 
 class QueryList : public WindowManager {
  public:
-  QueryList(ProductsFile& file, RelationManager& relations, ErrorManager& errors,
+  QueryList(sample::SampleFile& file, RelationManager& relations, ErrorManager& errors,
             IniManager& settings)
       : file_(file), relations_(relations), errors_(errors), settings_(settings) {}
 
@@ -123,7 +91,7 @@ class QueryList : public WindowManager {
     browse_.QUERYRESULT = def.Find("?QUERYRESULT");
     Open(def);
     browse_.AddSortOrder(nullptr, 1);
-    ProductRec& rec = file_.Rec();
+    ProductRec& rec = file_.RecAs<ProductRec>();
     browse_.AddField(rec.PCODE, row_.PCODE);
     browse_.AddField(rec.DESCRIPTION, row_.DESCRIPTION);
     browse_.AddField(VarRef(rec.PRICE), VarRef(row_.PRICE));
@@ -143,7 +111,7 @@ class QueryList : public WindowManager {
   }
 
  private:
-  ProductsFile& file_;
+  sample::SampleFile& file_;
   RelationManager& relations_;
   ErrorManager& errors_;
   IniManager& settings_;
@@ -158,27 +126,18 @@ class QueryList : public WindowManager {
 }  // namespace
 
 void SampleQueryProcedure() {
-  ErrorStatus status;
-  ErrorManager errors;
-  errors.Init(status);
-  IniManager settings;
-  settings.Init("qbesample.ini");
   PrepareProducts();
-  {
-    ProductsFile file(errors);
-    file.Init();
-    RelationManager relations;
-    relations.Init(file, false);
-    (void)file.PrepareUse(Initialize);
-    {
-      QueryList list(file, relations, errors, settings);
-      (void)list.Run();
-    }
-    relations.Kill();
-    file.Kill();
-  }
-  settings.Kill();
-  errors.Kill();
+  sample::RunOverTable(
+      ProductsDecl(), "Products", "Product code",
+      [](sample::SampleFile& file, RelationManager& relations, ErrorManager& errors) {
+        IniManager settings;
+        settings.Init("qbesample.ini");
+        {
+          QueryList list(file, relations, errors, settings);
+          (void)list.Run();
+        }
+        settings.Kill();
+      });
 }
 
 }  // namespace kv
