@@ -5,8 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace kv::test {
 namespace {
@@ -85,6 +87,21 @@ std::string PgCluster::Owner() const {
 bool PgCluster::Run(const std::string& command) {
   const std::string full = asPostgres_ ? "runuser -u postgres -- sh -c '" + command + "'" : command;
   return std::system(full.c_str()) == 0;
+}
+
+std::string PgCluster::Query(const std::string& sql) const {
+  // The statement goes through a file, so that no shell quoting stands between it and psql.
+  const std::string file = dir_ + "/query.sql";
+  std::ofstream(file) << sql;
+  const std::string command = bin_ + "/psql -X -q -A -t -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " +
+                              std::to_string(port_) + " -U korvandel -d postgres -f " + file +
+                              " 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return "error: cannot run psql";
+  std::string out;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  return ::pclose(pipe) == 0 ? out : "error: " + out;
 }
 
 bool PgCluster::Start() {

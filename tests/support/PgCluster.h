@@ -29,6 +29,9 @@ class PgCluster {
   // True on success.
   bool Stop();
   bool Start();
+  // Runs `sql` with psql as "korvandel" on "postgres" (behind the program's back): the rows of
+  // its result, one a line with the fields joined by "|", or "error: ..." when it failed.
+  std::string Query(const std::string& sql) const;
 
  private:
   bool Run(const std::string& command);
