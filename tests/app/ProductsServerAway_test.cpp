@@ -101,20 +101,20 @@ TEST(ProductsServerAway, ListAndFormSayWhatFailedAndWorkAgainWhenTheServerIsBack
            "press \"?OKBUTTON\"\ncheck closed \"MSSQL Connect\"\n" +
            openList + list + "close\n",  // the list's first opening makes the table
        {}},
-      {"fill", ""},  // sixty products behind the program's back, more than a page
+      {"fill", "", {}},  // sixty products behind the program's back, more than a page
       {"open the list", openList + list, {}},
-      {"stop", ""},
+      {"stop", "", {}},
       // Within the page shown nothing is read.
       {"scroll the list", list + "key \"?BROWSE:1\" Down\n", {}},
       // A read that fails closes the list, saying so.
       {"page the list", list + "key \"?BROWSE:1\" PageDown\n", {lost, back}},
-      {"start", ""},
+      {"start", "", {}},
       {"open the list", openList + list + "key \"?BROWSE:1\" PageDown\n", {}},
-      {"stop", ""},
+      {"stop", "", {}},
       {"open the form", list + "press \"?CHANGE:3\"\n", {lost, back}},
-      {"start", ""},
+      {"start", "", {}},
       {"open the form", openList + change + form, {}},
-      {"stop", ""},
+      {"stop", "", {}},
       {"OK a change",
        form + "type \"?PRO:DESCRIPTION\" \"away\"\npress \"?OK\"\n",
        {"Record was not updated", lost, "Do you want to try to save again?"},
@@ -123,13 +123,13 @@ TEST(ProductsServerAway, ListAndFormSayWhatFailedAndWorkAgainWhenTheServerIsBack
        form + "press \"?CANCEL\"\n",
        {"Are you sure you want to cancel?", "no connection to the database server", back},
        kButtonYes},
-      {"start", ""},
+      {"start", "", {}},
       {"open the form and OK a change",
        openList + change + form +
            "type \"?PRO:DESCRIPTION\" \"back\"\npress \"?OK\"\ncheck closed \"Record Will Be "
            "Changed\"\n",
        {}},
-      {"stop", ""},
+      {"stop", "", {}},
       // A table that cannot be opened ends the program, as its message says.
       {"open the list",
        openList,
