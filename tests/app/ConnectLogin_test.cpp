@@ -2,9 +2,12 @@
 // program runs in a child process, the user types into "MSSQL Connect" and presses "&Connect",
 // and a listener on loopback decodes the login packet that the installed FreeTDS driver sends
 // (tests/support/TdsLoginListener.h). Every value must arrive exactly as typed, or the dialog
-// must refuse it before anything is sent, saying which character cannot be carried.
+// must refuse it before anything is sent, saying which character cannot be carried. A NUL or
+// another control character is refused in every entry; a 100 KB paste is cut to the entry's
+// bytes on a character boundary and arrives cut, never spilling into connection-string syntax.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,12 @@ void ConnectOnce(SessionDriver& d, const std::string& server, const Typed& t) {
   (void)Press(dialog, kConnectCancelButton);
 }
 
+std::string Times(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
 std::string Joined(const std::vector<std::string>& lines) {
   std::string all;
   for (const std::string& l : lines) all += l + "\n";
@@ -67,9 +76,14 @@ TEST(ConnectLogin, EveryValueReachesTheServerAsTypedOrIsRefusedFirst) {
   struct Case {
     const char* name;
     Typed typed;
-    const char* refusal;  // part of the message when it is refused before connecting
+    const char* refusal;                // part of the message when it is refused before connecting
+    std::optional<Typed> arrives = {};  // when not as typed: cut to the entries' bytes
+    std::string server = {};            // when not the listener
   };
   // Right-to-left letters with a combining mark, and a character outside the basic plane.
+  const std::string emoji = "\xF0\x9F\x98\x80";
+  const std::string paste(100 * 1024, 'Z');
+  auto z = [](std::size_t n) { return std::string(n, 'Z'); };
   const std::string hostile = "\";'\xD7\xA9\xCC\x81\xF0\x9F\x98\x80=,}";
   const Case cases[] = {
       {"a password that tries to add keys", {"db", "u", "x};UID=evil;PWD={y"}, "followed by"},
@@ -81,13 +95,47 @@ TEST(ConnectLogin, EveryValueReachesTheServerAsTypedOrIsRefusedFirst) {
        {"d;b=x}", hostile, hostile},
        nullptr},
       {"blanks at the start", {" db", " u", " p"}, nullptr},
+      // NUL and other control characters are refused in every entry, naming it.
+      {"NUL in the password",
+       {"db", "u", std::string("ab\0cd", 5)},
+       "the password holds a control"},
+      {"NUL in the user", {"db", std::string("u\0v", 3), "pw4"}, "the user name holds a control"},
+      {"NUL in the database", {std::string("d\0b", 3), "u", "pw5"}, "the database name holds a"},
+      {"escape and tab", {"db\t", "u", "a\x01\x1b"}, "holds a control character"},
+      {"NUL in the server",
+       {"db", "u", "pw3"},
+       "the server name holds a control character",
+       {},
+       std::string("127.0.0.1\0,", 11) + std::to_string(listener.Port())},
+      {"keys after the port",
+       {"db", "u", "pw3"},
+       "the port is not a number",
+       {},
+       server + ";UID=evil"},
+      // A paste is cut to the entries' 30, 20 and 20 bytes, a 4-byte character only whole.
+      {"a 100 KB paste", {paste, paste, paste}, nullptr, Typed{z(30), z(20), z(20)}},
+      {"a 100 KB paste after the port",
+       {"db", "u", "pw3"},
+       "the port is not a number",
+       {},
+       server + paste},
+      {"a 100 KB paste into the server",
+       {"db", "u", "pw3"},
+       "Unknown host machine name",
+       {},
+       paste},
+      {"4-byte characters past the end",
+       {"db", Times(emoji, 6), Times(emoji, 5) + "x"},
+       nullptr,
+       Typed{"db", Times(emoji, 5), Times(emoji, 5)}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     listener.WaitIdle();
     listener.Clear();
     ProgramFolder folder;
-    auto run = folder.Run([&](SessionDriver& d) { ConnectOnce(d, server, c.typed); });
+    auto run = folder.Run(
+        [&](SessionDriver& d) { ConnectOnce(d, c.server.empty() ? server : c.server, c.typed); });
     EXPECT_EQ(run.exitCode, 0);
     const std::string record = Joined(run.lines);
     const std::vector<TdsLogin> logins = listener.Logins();
@@ -99,14 +147,18 @@ TEST(ConnectLogin, EveryValueReachesTheServerAsTypedOrIsRefusedFirst) {
     }
     if (c.refusal) {
       EXPECT_EQ(listener.Connections(), 0) << "nothing may be sent";
-      EXPECT_NE(record.find("invalid connection string"), std::string::npos) << record;
+      // A host name of thirty "Z" is no connection-string syntax: the driver finds no such host.
+      if (c.server != paste) {
+        EXPECT_NE(record.find("invalid connection string"), std::string::npos) << record;
+      }
       EXPECT_NE(record.find(c.refusal), std::string::npos) << record;
       continue;
     }
     ASSERT_EQ(logins.size(), 1u) << record;
-    EXPECT_EQ(logins[0].user, c.typed.user);
-    EXPECT_EQ(logins[0].password, c.typed.pass);
-    EXPECT_EQ(logins[0].database, c.typed.dbName);
+    const Typed& arrives = c.arrives ? *c.arrives : c.typed;
+    EXPECT_EQ(logins[0].user, arrives.user);
+    EXPECT_EQ(logins[0].password, arrives.pass);
+    EXPECT_EQ(logins[0].database, arrives.dbName);
     EXPECT_FALSE(logins[0].integratedSecurity);
     EXPECT_NE(record.find("Login failed"), std::string::npos) << record;
   }
