@@ -173,6 +173,9 @@ class Dialect {
   // (the server was stopped or restarted, the network dropped it): the statement did not run
   // and the connection has to be made again. False for an embedded database.
   virtual bool ConnectionLost(std::string_view nativeCode, std::string_view text) const;
+  // False when the database's text columns cannot hold the NUL character: a value holding one
+  // is then refused before the statement is sent (the driver would cut the statement there).
+  virtual bool TextHoldsNul() const { return true; }
 
  protected:
   // `text` with every character of `from` replaced by the character at the same place in `to`

@@ -53,6 +53,7 @@ class PostgresDialect final : public Dialect {
   std::string WritePermissionQuery(int* binds) const override;
   ErrorCode MapError(std::string_view nativeCode, std::string_view text) const override;
   bool ConnectionLost(std::string_view code, std::string_view text) const override;
+  bool TextHoldsNul() const override { return false; }
 };
 
 }  // namespace kv

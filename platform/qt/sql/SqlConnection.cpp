@@ -270,6 +270,15 @@ StorageError SqlConnection::Run(const Statement& st, const std::vector<ColumnDes
     if (!q.exec(Q(st.sql))) return FromQt(q.lastError());
     return Read(q, columns, rows, affected);
   }
+  if (!dialect_.TextHoldsNul()) {
+    for (const SqlValue& v : st.binds) {
+      if (v.kind == SqlValue::Kind::kText && v.text.find('\0') != std::string::npos)
+        // 22021: the server's own code for a character its encoding cannot hold.
+        return StorageError::Of(kDriverError, "22021",
+                                "a text holds the NUL character, which this database cannot keep "
+                                "in text; the statement was not sent");
+    }
+  }
   QSqlError prepareError;
   QSqlQuery* q = prepared_.Get(db_, st.sql, &prepareError);
   if (q == nullptr) return FromQt(prepareError);
