@@ -9,7 +9,7 @@ packages=(
   unixodbc-dev tdsodbc odbc-postgresql libsqliteodbc libsqlite3-dev
   postgresql postgresql-common
   libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-xserver-utils adwaita-icon-theme fonts-dejavu-core
+  xvfb xauth xdotool xclip x11-xserver-utils adwaita-icon-theme fonts-dejavu-core
 )
 
 # "tools/setup.sh fuzz" adds what the fuzzing build needs (tools/fuzz.sh): clang with its

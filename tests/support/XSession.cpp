@@ -277,7 +277,7 @@ bool ProgramState::ScreenArea(int* x, int* y, int* width, int* height) const {
 
 std::string MissingXTools() {
   std::string missing;
-  for (const char* tool : {"Xvfb", "xdotool", "xmodmap"}) {
+  for (const char* tool : {"Xvfb", "xdotool", "xmodmap", "xclip"}) {
     if (!OnPath(tool)) missing += std::string(missing.empty() ? "" : ", ") + tool;
   }
   return missing.empty() ? missing : "not installed: " + missing + " (tools/setup.sh)";
@@ -327,6 +327,42 @@ int XInput::Run(const std::vector<std::string>& args) {
   all.insert(all.end(), args.begin(), args.end());
   pid_t pid = Spawn(all, Environment({"DISPLAY=" + display_}));
   return pid > 0 ? WaitChild(pid) : -1;
+}
+
+XInput::~XInput() {
+  if (clipboard_ > 0) {
+    ::kill(clipboard_, SIGTERM);
+    (void)WaitChild(clipboard_);
+  }
+  if (!clipboardFile_.empty()) ::unlink(clipboardFile_.c_str());
+}
+
+bool XInput::SetClipboard(const std::string& text) {
+  if (clipboard_ > 0) {
+    ::kill(clipboard_, SIGTERM);
+    (void)WaitChild(clipboard_);
+    clipboard_ = -1;
+  }
+  if (clipboardFile_.empty()) {
+    char path[] = "/tmp/korvandel-clipboard-XXXXXX";
+    int fd = ::mkstemp(path);
+    if (fd < 0) return false;
+    ::close(fd);
+    clipboardFile_ = path;
+  }
+  std::ofstream(clipboardFile_, std::ios::binary | std::ios::trunc) << text;
+  const std::vector<std::string> env = Environment({"DISPLAY=" + display_});
+  clipboard_ = Spawn({"xclip", "-quiet", "-selection", "clipboard", "-i", clipboardFile_}, env);
+  if (clipboard_ <= 0) return false;
+  auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::string out;
+    if (Capture({"xclip", "-o", "-selection", "clipboard"}, &out, {"DISPLAY=" + display_}) == 0 &&
+        out == text)
+      return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return false;
 }
 
 std::string XInput::FocusedWindow() {

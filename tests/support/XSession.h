@@ -110,6 +110,9 @@ class XServer {
 class XInput {
  public:
   explicit XInput(std::string display) : display_(std::move(display)) {}
+  ~XInput();  // ends the clipboard's holder
+  XInput(const XInput&) = delete;
+  XInput& operator=(const XInput&) = delete;
 
   bool Click(int x, int y, int button = 1);  // moves the pointer there and clicks
   bool Type(const std::string& text);        // UTF-8 text typed key by key
@@ -122,6 +125,10 @@ class XInput {
   bool KeyUp(const std::string& key);
   // Runs xdotool with these arguments; its exit code (-1 when it cannot be run).
   int Run(const std::vector<std::string>& args);
+  // Puts `text` on the display's clipboard, held by an xclip process of its own until the next
+  // call or the object's end, so that Ctrl+V pastes it as a person's paste does. True once the
+  // clipboard gives the text back.
+  bool SetClipboard(const std::string& text);
 
  private:
   // Puts the characters of `text` beyond ASCII on spare keys of the keyboard map (xmodmap).
@@ -130,6 +137,8 @@ class XInput {
   std::string display_;
   std::set<char32_t> mapped_;
   std::vector<int> spareKeys_;
+  pid_t clipboard_ = -1;
+  std::string clipboardFile_;
 };
 
 // The program (the korvandel binary beside the test programs) on a display, in `folder`.

@@ -160,6 +160,27 @@ TEST_F(ConnectInput, ALongAccentedNameKeepsWhatFits) {
   EXPECT_TRUE(std::filesystem::exists(folder.File(kept + ".sqlite")));
 }
 
+// A 100 KB paste (Ctrl+V from the clipboard) of quotes, ";", "=", a right-to-left letter with a
+// combining mark and a 4-byte character that ends past the entry's 30 bytes: the entry keeps
+// the whole characters that fit, and exactly that name is connected (a file of that name) and
+// remembered.
+TEST_F(ConnectInput, AHostilePasteKeepsWhatFits) {
+  const std::string fits = "Sh\xF0\x9F\x98\x80p;\"'=,}\xD7\xA9\xCC\x81" + std::string(10, 'Z');
+  ASSERT_EQ(fits.size(), 27u);
+  const std::string paste = fits + "\xF0\x9F\x98\x80" + std::string(100 * 1024, 'Z');
+  ASSERT_TRUE(StartDialog());
+  ASSERT_TRUE(program().Input().SetClipboard(paste));
+  ASSERT_TRUE(Click(kDbName));
+  ASSERT_TRUE(Keys({"ctrl+v"}));
+  ASSERT_TRUE(program().WaitFor("the paste cut", [&](const ProgramState& s) {
+    return s.Field(kDbName, "shown") == fits;
+  })) << Describe();
+  ASSERT_TRUE(Click(kConnect));
+  ASSERT_TRUE(WaitForFrame());
+  EXPECT_EQ(LoadConnectEntries(folder.File("Korvandel.INI")).dbName, fits);
+  EXPECT_TRUE(std::filesystem::exists(folder.File(fits + ".sqlite")));
+}
+
 // Enter on a focused check box presses the default button, without toggling the box.
 TEST_F(ConnectInput, EnterOnACheckBoxPressesTheDefaultButton) {
   ASSERT_TRUE(StartDialog());
