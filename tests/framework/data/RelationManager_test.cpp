@@ -162,7 +162,9 @@ TEST_P(RelationManagerSuite, UpdateCarriesChangedLinkingFieldsDownOrPutsThemBack
     EXPECT_EQ(f->Rows(*f->child), c.children);
     Rows parents = f->Rows(*f->parent);
     EXPECT_EQ(parents.front(), std::string("1:") + c.parentCodeAfter);
-    if (c.result != Benign) EXPECT_EQ(Captions().back(), "Referential Integrity Update Error");
+    if (c.result != Benign) {
+      EXPECT_EQ(Captions().back(), "Referential Integrity Update Error");
+    }
   }
 }
 

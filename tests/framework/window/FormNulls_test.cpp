@@ -77,8 +77,12 @@ TEST_P(FormNulls, TypedValuesReplaceNullsAndUntouchedNullsStay) {
     setup.load = Part{c.code, "", 0};
     RunningForm form(errors, setup, backend);
     ASSERT_TRUE(Settled());
-    if (c.name != nullptr) ASSERT_EQ(TypeInto(form.Id(), kName, c.name), InputStatus::kOk);
-    if (c.qty != nullptr) ASSERT_EQ(TypeInto(form.Id(), kQty, c.qty), InputStatus::kOk);
+    if (c.name != nullptr) {
+      ASSERT_EQ(TypeInto(form.Id(), kName, c.name), InputStatus::kOk);
+    }
+    if (c.qty != nullptr) {
+      ASSERT_EQ(TypeInto(form.Id(), kQty, c.qty), InputStatus::kOk);
+    }
     ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
     form.Finish();
     EXPECT_EQ(form.response, RequestCompleted);

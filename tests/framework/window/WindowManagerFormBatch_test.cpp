@@ -127,7 +127,9 @@ TEST_F(FormTest, BatchFormsMoveTheNavigatorOnAfterEachRecord) {
     RunningForm form(errors, setup, backend);
     ASSERT_TRUE(Settled());
     ASSERT_TRUE(form.Win().IsOpen());
-    if (c.typed != nullptr) ASSERT_EQ(TypeInto(form.Id(), kName, c.typed), InputStatus::kOk);
+    if (c.typed != nullptr) {
+      ASSERT_EQ(TypeInto(form.Id(), kName, c.typed), InputStatus::kOk);
+    }
     ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
     ASSERT_TRUE(Settled());
     ASSERT_TRUE(form.Win().IsOpen()) << "a batch form stays open";

@@ -193,7 +193,9 @@ TEST(UserInput, GesturesPostTheEventsAUserWouldCause) {
     EXPECT_TRUE(s == InputStatus::kOk || (c.events.empty() && s == InputStatus::kWrongKind))
         << InputStatusText(s);
     EXPECT_EQ(gw.Take(), c.events);
-    if (c.state) EXPECT_TRUE(c.state());
+    if (c.state) {
+      EXPECT_TRUE(c.state());
+    }
   }
 }
 
@@ -412,7 +414,9 @@ TEST(Window, UpdateRejectsEveryControlThePictureRefuses) {
     w.Bind(3, std::make_shared<Strict>(&c));
     w.Display();
     RunEventLoop(w, [&](const Event& e) {
-      if (e.code == kEventAccepted && e.control == 4) EXPECT_FALSE(w.Update());
+      if (e.code == kEventAccepted && e.control == 4) {
+        EXPECT_FALSE(w.Update());
+      }
       if (e.code == kEventRejected) {
         std::lock_guard lock(m);
         rejected.push_back(e.control);

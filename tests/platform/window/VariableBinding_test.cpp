@@ -50,7 +50,9 @@ TEST(VariableBinding, RoundTripsThroughPictures) {
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->Accept(c.typed), c.accepted);
     EXPECT_EQ(b->Display(), c.shownAfter);
-    if (!c.accepted) EXPECT_NE(b->LastStatus(), PictureStatus::kOk);
+    if (!c.accepted) {
+      EXPECT_NE(b->LastStatus(), PictureStatus::kOk);
+    }
   }
   EXPECT_EQ(BindVariable(provider, "@q9"), nullptr) << "a picture that is not understood";
 }
