@@ -25,6 +25,8 @@ namespace kv {
 //   resize WIDTH HEIGHT           resize the current window
 //   close                         press the current window's close box
 //   timer                         let the current window's timer elapse once
+//   note "text"                   write text as a line of the run's report (standard error)
+//                                 at once, so that a watcher sees how far the script got
 //   answer BUTTON                 answer the waiting message box, or the next one shown:
 //                                 Ok, Yes, No, Abort, Retry, Ignore, Cancel, Help
 //   answer menu "Item"            answer the waiting (or next) pop-up menu with that item;
