@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -14,6 +15,7 @@
 #include "platform/settings/ProfileFile.h"
 #include "platform/thread/LogicalThread.h"
 #include "tools/crash/CrashProducts.h"
+#include "tools/crash/CrashProgram.h"
 
 namespace kv::crash {
 
@@ -198,6 +200,39 @@ bool CheckSettings(const Journal& journal, CrashState* state, CrashTotals* total
   return true;
 }
 
+// The entries the program writes: the connection entries typed, and the products form's size
+// from one of the round's saves (both of it from the same one).
+bool CheckProgramSettings(const ProgramRound& round, const Journal& journal, CrashState* state,
+                          CrashTotals* totals, std::string* problem) {
+  const std::string text = ReadAll(std::string(kSettingsFileName));
+  const auto db = FindProfileStringIn(text, "MSSQLConnect", "LOC:DBname");
+  if (db && *db != round.dbName) {
+    *problem = "the settings file holds the database name \"" + *db + "\"";
+    return false;
+  }
+  const auto width = FindProfileStringIn(text, "UpdateProducts", "Width");
+  const auto height = FindProfileStringIn(text, "UpdateProducts", "Height");
+  if (!width && !height && state->formGrowth < 0) return true;  // no form closed yet
+  const int grow = std::atoi(width.value_or("-9999").c_str()) - kFormWidth;
+  if (!width || !height || std::atoi(height->c_str()) - kFormHeight != grow) {
+    *problem = "the products form's size is " + width.value_or("none") + " x " +
+               height.value_or("none") + ", not of one save";
+    return false;
+  }
+  const long reported = std::max(journal.lastSequence, round.firstSequence - 1);
+  bool known = grow == state->formGrowth;
+  for (long s = round.firstSequence; !known && s <= reported + 1; ++s)
+    known = grow == FormGrowth(s);
+  if (!known) {
+    *problem = "the products form's size grew by " + std::to_string(grow) +
+               ", which no save up to " + std::to_string(reported + 1) + " gave it";
+    return false;
+  }
+  totals->formAhead += grow == FormGrowth(reported + 1) && grow != FormGrowth(reported);
+  state->formGrowth = grow;
+  return true;
+}
+
 }  // namespace
 
 void WriteInitialSettings() {
@@ -209,7 +244,7 @@ void WriteInitialSettings() {
 }
 
 bool CheckAfterKill(const std::string& owner, bool postgres, int products, CrashState* state,
-                    CrashTotals* totals, std::string* problem) {
+                    CrashTotals* totals, std::string* problem, const ProgramRound* program) {
   Journal journal;
   (void)ReadJournal("journal", &journal);  // missing before the first save
   totals->saves = journal.saves;
@@ -219,10 +254,22 @@ bool CheckAfterKill(const std::string& owner, bool postgres, int products, Crash
     return false;
   }
   return CheckDatabase(owner, postgres, products, journal, state, totals, problem) &&
-         CheckSettings(journal, state, totals, problem);
+         CheckSettings(journal, state, totals, problem) &&
+         (!program || CheckProgramSettings(*program, journal, state, totals, problem));
 }
 
-void PrintTotals(const CrashTotals& t, int rounds) {
+void PrintTotals(const CrashTotals& t, int rounds, bool program) {
+  if (program) {
+    std::printf(
+        "%d rounds: %ld saves through the form reported done; integrity checks passed: %d\n"
+        "kills between a commit and its report: %d; after the form wrote the settings file and "
+        "before its report: %d\n"
+        "programs that ended before the kill: %d; most temporary settings files found after a "
+        "kill: %d\n",
+        rounds, t.saves, t.integrityChecks, t.productsAhead, t.formAhead, t.endedBeforeKill,
+        t.tempFilesLeft);
+    return;
+  }
   std::printf(
       "%d rounds: %ld saves journaled as done, %ld refused; integrity checks passed: %d\n"
       "kills between a commit and its journal line: %d; between the two settings writes of a "

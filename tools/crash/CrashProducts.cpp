@@ -56,14 +56,16 @@ bool ReadJournal(const std::string& file, Journal* journal) {
   std::ifstream in(file);
   if (!in) return false;
   std::string line;
-  while (std::getline(in, line)) {
+  while (std::getline(in, line) && !in.eof()) {
     std::istringstream words(line);
     std::string what;
     words >> what;
     if (what == "save") {
       int n = 0;
       long v = 0;
+      long sequence = 0;
       if (words >> n >> v) journal->saved[n] = v;
+      if (words >> sequence) journal->lastSequence = sequence;
       ++journal->saves;
     } else if (what == "ini") {
       words >> journal->iniGeneration;

@@ -25,9 +25,12 @@ inline constexpr const char* kSection = "Crash";
 // The worker's journal ("journal" in the working folder): after each save the file manager
 // reported done it appends "save N V", after each settings generation written "ini G", after a
 // refused save "failed N V ID". A plain write(2) on an O_APPEND descriptor: a SIGKILL never
-// loses a line that was written, and at most the save in flight is not yet journaled.
+// loses a line that was written, and at most the save in flight is not yet journaled. With
+// --program the journal is the script run's report, whose notes are "save N V SEQUENCE"; its
+// other lines are not the journal's. A last line without its end is not read.
 struct Journal {
   std::map<int, long> saved;  // product -> last version journaled as saved
+  long lastSequence = -1;     // the sequence number of the last save journaled with one
   long iniGeneration = 0;     // last settings generation journaled
   long saves = 0;
   long failures = 0;

@@ -12,11 +12,9 @@
 // the values written to it must be exactly 1, 2, ... its counter: nothing reported written is
 // missing and no update was lost. Prints the counts and each station's throughput; exits 0
 // when everything holds, 1 otherwise. Asserts no timing.
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -28,11 +26,9 @@
 #include <vector>
 
 #include "platform/qt/sql/SqlConnection.h"
-#include "platform/storage/DriverRegistry.h"
 #include "platform/thread/LogicalThread.h"
+#include "tools/common/ToolProcess.h"
 #include "tools/stations/Station.h"
-
-extern char** environ;
 
 namespace {
 
@@ -164,25 +160,11 @@ int Coordinate(Options o, const char* self) {
 
   std::vector<pid_t> children;
   for (int s = 1; s <= o.stations; ++s) {
-    std::vector<std::string> args = {self,
-                                     "--owner",
-                                     o.owner,
-                                     "--changes",
-                                     std::to_string(o.changes),
-                                     "--products",
-                                     std::to_string(o.products),
-                                     "--station",
-                                     std::to_string(s),
-                                     "--table",
-                                     o.table,
-                                     "--folder",
-                                     o.folder};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, self, nullptr, nullptr, argv.data(), environ) == 0)
-      children.push_back(pid);
+    const pid_t pid =
+        tools::StartProcess(self, {"--owner", o.owner, "--changes", std::to_string(o.changes),
+                                   "--products", std::to_string(o.products), "--station",
+                                   std::to_string(s), "--table", o.table, "--folder", o.folder});
+    if (pid > 0) children.push_back(pid);
   }
   for (int s = 1; s <= int(children.size()); ++s) WaitFor(folder / ("ready" + std::to_string(s)));
   std::fclose(std::fopen((folder / "go").c_str(), "w"));
@@ -246,16 +228,11 @@ int Coordinate(Options o, const char* self) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
   Options o;
-  if (!ParseArgs(argc, argv, &o)) {
-    std::fprintf(stderr,
-                 "usage: kvstations [--owner OWNER] [--changes N] [--products P] "
-                 "[--stations S]\n");
-    return 2;
-  }
-  RegisterSqlDrivers();
-  if (o.station > 0) return RunStationProcess(o);
-  const std::string self = fs::read_symlink("/proc/self/exe").string();
-  return Coordinate(o, self.c_str());
+  return tools::RunTool(
+      argc, argv, "usage: kvstations [--owner OWNER] [--changes N] [--products P] [--stations S]",
+      [&] { return ParseArgs(argc, argv, &o); },
+      [&](const std::string& self) {
+        return o.station > 0 ? RunStationProcess(o) : Coordinate(o, self.c_str());
+      });
 }
