@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <ostream>
 
 #include "platform/RuntimeError.h"
@@ -78,6 +80,20 @@ const TableDecl& PartsDecl() {
   return *decl;
 }
 
+const TableDecl& NumberedPartsDecl() {
+  static const std::unique_ptr<TableDecl> decl = [] {
+    auto d = std::make_unique<TableDecl>(
+        "FormNumbered", "FormNumbered_" + std::to_string(::getpid()), kSqlDriver, PartLayout());
+    d->SetOwner([] {
+      std::lock_guard lock(gOwnerMutex);
+      return gPartsOwner;
+    });
+    d->AddKey({"PRT:PK_Qty", "", {{2, true}}, false, false, true});
+    return d;
+  }();
+  return *decl;
+}
+
 Part ToPart(const PartRec& r) {
   return Part{std::string(r.CODE.Clipped()), std::string(r.NAME.Clipped()), r.QTY};
 }
@@ -92,7 +108,8 @@ void FromPart(const Part& p, PartRec* r) {
 
 void PartsFile::Init() {
   INITIALIZED = false;
-  FILE = &PartsDecl().Instance();
+  numbered_ = numbered;
+  FILE = &Decl().Instance();
   BUFFER = RecordBuffer::Of(*FILE);
   FILENAMEVALUE = "Parts";
   SetErrors(&errors_);
@@ -104,8 +121,12 @@ ResultLevel PartsFile::PrepareUse(UseKind kind) {
     (void)PrepareUse(Initialize);
   } else if (!INITIALIZED) {
     INUSEFILE = true;
-    InitFile(&PartsDecl().Instance(), &errors_);
-    (void)AddKey(1, "Part code");
+    InitFile(&Decl().Instance(), &errors_);
+    if (numbered_) {
+      (void)AddKey(1, "Part number", 1);
+    } else {
+      (void)AddKey(1, "Part code");
+    }
   }
   return FileManager::PrepareUse(kind);
 }
@@ -117,6 +138,7 @@ ResultLevel PartsFile::CheckField(int fieldNo, bool report) {
 
 std::atomic<int> PartsFile::writes{0};
 std::atomic<int> PartsFile::refuseDeletes{0};
+std::atomic<bool> PartsFile::numbered{false};
 
 bool PartsFile::BeforeAdd(int, void*, std::size_t) {
   ++writes;
@@ -254,6 +276,9 @@ RunningForm::RunningForm(ErrorManager& errors, FormSetup setup, HeadlessBackend&
       FromPart(setup.load, &file.Rec());
       (void)file.TryFetch(1);
     }
+    if (PartsFile::numbered && setup.request == InsertRecord && file.PrimeRecord(false) != Benign) {
+      ADD_FAILURE() << "the new part was not numbered";
+    }
     {
       PartsForm form(file, relations, errors, setup);
       form.windowOut = &window;
@@ -324,6 +349,30 @@ std::string FormTest::Trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+namespace {
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+}  // namespace
+
+void FormOnEachDatabase::SetUp() {
+  if (GetParam() == "postgres") {
+    if (Env("PGHOST").empty() || Env("PGDATABASE").empty()) {
+      if (Env("KORVANDEL_REQUIRE_PG") == "1") GTEST_FAIL() << "PostgreSQL is required";
+      GTEST_SKIP() << "PGHOST/PGDATABASE not set";
+    }
+    SetPartsOwner("postgresql://" + Env("PGHOST") + ":" + Env("PGPORT") + "," + Env("PGDATABASE") +
+                  "," + Env("PGUSER") + "," + Env("PGPASSWORD"));
+  }
+  FormTest::SetUp();
+}
+
+void FormOnEachDatabase::TearDown() {
+  FormTest::TearDown();
+  SetPartsOwner({});
 }
 
 std::vector<std::string> FormTest::Captions() {

@@ -28,7 +28,8 @@
 
 namespace kv::test {
 
-// Parts: key 1 "PRT:PK_Code" (CODE, primary, unique).
+// Parts: key 1 "PRT:PK_Code" (CODE, primary, unique). The numbered parts table has the same
+// fields with key 1 "PRT:PK_Qty" (QTY, primary, unique) numbered automatically.
 struct PartRec {
   String<10> CODE;
   String<30> NAME;
@@ -47,6 +48,7 @@ void PrintTo(const Part& p, std::ostream* os);
 // The parts table, on the SQLite database ",formsuite" unless SetPartsOwner names another
 // database (the empty owner gives SQLite back); the owner is taken when the table is opened.
 const TableDecl& PartsDecl();
+const TableDecl& NumberedPartsDecl();
 void SetPartsOwner(const std::string& owner);
 Part ToPart(const PartRec& r);
 void FromPart(const Part& p, PartRec* r);
@@ -70,9 +72,15 @@ class PartsFile : public FileManager {
   static std::atomic<int> writes;
   // While above 0, each delete is refused by the table (and counts it down).
   static std::atomic<int> refuseDeletes;
+  // Parts file managers initialised while this is set work on the numbered parts table; an
+  // insert form on it is primed by its caller (PrimeRecord), as a list does, so the form opens
+  // on a record already added with its number.
+  static std::atomic<bool> numbered;
 
  private:
+  const TableDecl& Decl() const { return numbered_ ? NumberedPartsDecl() : PartsDecl(); }
   ErrorManager& errors_;
+  bool numbered_ = false;
 };
 
 // Runs `body` with a parts file manager on a new logical thread and waits for it.
@@ -176,6 +184,14 @@ class FormTest : public ::testing::Test {
   HeadlessBackend backend;
   ErrorStatus status;
   ErrorManager errors;
+};
+
+// A form test run once on the embedded database ("sqlite") and once on the PostgreSQL server
+// the PG* variables name ("postgres"; skipped when they are not set).
+class FormOnEachDatabase : public FormTest, public ::testing::WithParamInterface<std::string> {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
 };
 
 }  // namespace kv::test

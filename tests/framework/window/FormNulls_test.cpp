@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/window/UserInput.h"
@@ -12,28 +11,8 @@
 namespace kv::test {
 namespace {
 
-std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
-}
-
-class FormNulls : public FormTest, public ::testing::WithParamInterface<std::string> {
+class FormNulls : public FormOnEachDatabase {
  protected:
-  void SetUp() override {
-    if (GetParam() == "postgres") {
-      if (Env("PGHOST").empty() || Env("PGDATABASE").empty()) {
-        if (Env("KORVANDEL_REQUIRE_PG") == "1") GTEST_FAIL() << "PostgreSQL is required";
-        GTEST_SKIP() << "PGHOST/PGDATABASE not set";
-      }
-      SetPartsOwner("postgresql://" + Env("PGHOST") + ":" + Env("PGPORT") + "," +
-                    Env("PGDATABASE") + "," + Env("PGUSER") + "," + Env("PGPASSWORD"));
-    }
-    FormTest::SetUp();
-  }
-  void TearDown() override {
-    FormTest::TearDown();
-    SetPartsOwner({});
-  }
   // The stored part: name and quantity, "NULL" for a null column.
   std::string Stored(const std::string& code) {
     std::string out = "no part";
