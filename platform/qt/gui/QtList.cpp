@@ -30,6 +30,17 @@ Qt::Alignment ColumnAlignment(char align) {
   }
 }
 
+// A cell's text as shown: the blanks its picture pads it with to the column's width are left
+// out (the trailing ones, and the leading ones of a column not aligned left). They only line
+// text up in a fixed-pitch font; in the desktop's font they run past the column's edge and
+// have the text cut short with an ellipsis.
+QString ShownCell(const std::string& text, Qt::Alignment align) {
+  std::size_t first = 0;
+  std::size_t end = text.find_last_not_of(' ') + 1;  // 0 when all blanks
+  if ((align & Qt::AlignLeft) == 0 && end > 0) first = text.find_first_not_of(' ');
+  return QString::fromStdString(text.substr(first, end - first));
+}
+
 constexpr int kRowKeys[] = {kKeyUp,       kKeyDown,         kKeyPageUp,
                             kKeyPageDown, kKeyHome | kCtrl, kKeyEnd | kCtrl};
 
@@ -125,17 +136,17 @@ void QtList::SyncRows(const Control& c) {
   QString tip = QString::fromStdString(c.tip);
   for (int r = 0; r < rows; ++r) {
     for (int col = 0; col < columns; ++col) {
-      QString text = col < static_cast<int>(c.rows[r].size())
-                         ? QString::fromStdString(c.rows[r][col])
-                         : QString();
+      const Qt::Alignment align =
+          col < static_cast<int>(alignments_.size()) ? alignments_[col] : Qt::AlignLeft;
+      QString text =
+          col < static_cast<int>(c.rows[r].size()) ? ShownCell(c.rows[r][col], align) : QString();
       QTableWidgetItem* item = table_->item(r, col);
       if (item == nullptr) {
         item = new QTableWidgetItem;
         table_->setItem(r, col, item);
       }
       if (item->text() != text) item->setText(text);
-      item->setTextAlignment(col < static_cast<int>(alignments_.size()) ? alignments_[col]
-                                                                        : Qt::AlignLeft);
+      item->setTextAlignment(align);
       const int color = col < static_cast<int>(c.columns.size()) ? c.columns[col].textColor : -1;
       if (color >= kSystemColor) {
         item->setForeground(table_->palette().color(QPalette::Disabled, QPalette::Text));

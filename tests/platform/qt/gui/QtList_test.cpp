@@ -12,13 +12,16 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Rows "r1".."rN" with a second column of the row number.
+// Rows "r1".."rN" with a second column of ten times the row number, padded to their columns'
+// widths as the pictures format them.
 class Rows : public ListSource {
  public:
   explicit Rows(int count) : count_(count) {}
   int RowCount() const override { return count_; }
   std::string Cell(int row, int column) const override {
-    return column == 1 ? "r" + std::to_string(row) : std::to_string(row * 10);
+    std::string text = column == 1 ? "r" + std::to_string(row) : std::to_string(row * 10);
+    return column == 1 ? text + std::string(20 - text.size(), ' ')
+                       : std::string(14 - text.size(), ' ') + text;
   }
 
  private:
@@ -65,6 +68,8 @@ TEST_F(QtLists, ShowsExactlyTheRowsOfItsSourceWithTheFormatsColumns) {
   QTableWidget* t = list->Table();
   ASSERT_EQ(t->rowCount(), 6);
   ASSERT_EQ(t->columnCount(), 2);
+  // Shown without the blanks that pad them: in a proportional font they would overflow the
+  // column and have its text cut short.
   EXPECT_EQ(t->item(0, 0)->text(), "r1");
   EXPECT_EQ(t->item(5, 1)->text(), "60");
   EXPECT_EQ(t->horizontalHeaderItem(0)->text(), "PC ode") << "headers are used exactly";
