@@ -169,8 +169,9 @@ bool CheckSettings(const Journal& journal, CrashState* state, CrashTotals* total
       std::stol("0" + FindProfileStringIn(text, kSection, "Generation").value_or(""));
   const std::string payload = FindProfileStringIn(text, kSection, "Payload").value_or("");
   bool whole = false;
-  if (stored == state->iniGeneration && payload == state->iniPayload) {
-    whole = true;  // unchanged since the last check
+  if (stored == state->iniGeneration && payload == state->iniPayload &&
+      done == state->iniGeneration) {
+    whole = true;  // unchanged since the last check, and no later write journaled
   } else if (stored == done) {
     whole = payload == Payload(done);
   } else if (stored == done + 1) {
@@ -220,7 +221,9 @@ bool CheckProgramSettings(const ProgramRound& round, const Journal& journal, Cra
     return false;
   }
   const long reported = std::max(journal.lastSequence, round.firstSequence - 1);
-  bool known = grow == state->formGrowth;
+  // The size stored before stays only while the round reported no save: the form writes the
+  // settings file before its window closes, and the report follows the close.
+  bool known = grow == state->formGrowth && journal.lastSequence < round.firstSequence;
   for (long s = round.firstSequence; !known && s <= reported + 1; ++s)
     known = grow == FormGrowth(s);
   if (!known) {
