@@ -32,30 +32,50 @@ TEST_P(FormAutoNumber, InsertFormsKeepCancelAndNumberTheAddedRecords) {
     int insertAction;
     const char* typed;  // typed into the name of each record, or null
     int oks;            // OKs pressed before the form is closed
+    bool save;          // the save button pressed before each OK
     int response;
     Parts stored;
     int writes;  // adds, write-backs and deletes of the table
   };
   const Case cases[] = {
       // Numbered and added when the form opens; OK writes the typed name into that record.
-      {"OK keeps", 2, "second", 1, RequestCompleted, {{"A", "first", 1}, {"B", "second", 2}}, 2},
+      {"OK keeps",
+       2,
+       "second",
+       1,
+       false,
+       RequestCompleted,
+       {{"A", "first", 1}, {"B", "second", 2}},
+       2},
       // Nothing typed: closing asks nothing and removes the record the form opened on.
-      {"Cancel removes", 2, nullptr, 0, RequestCancelled, {{"A", "first", 1}}, 2},
+      {"Cancel removes", 2, nullptr, 0, false, RequestCancelled, {{"A", "first", 1}}, 2},
       // Each OK starts the next record, numbered on from the one just written; closing removes
       // the last, unsaved one and leaves the second added in the buffer.
       {"add another",
        3,
        "more",
        2,
+       false,
        RequestCompleted,
        {{"A", "first", 1}, {"B", "more", 2}, {"B", "more", 3}},
        6},
+      // Saved and kept open, then OK: nothing more to write, and the next record starts from
+      // the values just saved with the next number.
+      {"save, then add another",
+       3,
+       "saved",
+       1,
+       true,
+       RequestCompleted,
+       {{"A", "first", 1}, {"B", "saved", 2}},
+       4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     PartsFile::writes = 0;
     FormSetup setup;
     setup.request = InsertRecord;
+    setup.saveButton = c.save;
     setup.configure = [&](WindowManager& w) { w.INSERTACTION = c.insertAction; };
     setup.primeFields = [](WindowManager& w) {
       static_cast<PartsForm&>(w).File().Rec().CODE.Assign("B");
@@ -68,6 +88,10 @@ TEST_P(FormAutoNumber, InsertFormsKeepCancelAndNumberTheAddedRecords) {
     for (int ok = 0; ok < c.oks; ++ok) {
       EXPECT_EQ(Trimmed(form.Win().Text(kQty)), std::to_string(2 + ok)) << "the number shown";
       ASSERT_EQ(TypeInto(form.Id(), kName, c.typed), InputStatus::kOk);
+      if (c.save) {
+        ASSERT_EQ(Press(form.Id(), kSave), InputStatus::kOk);
+        ASSERT_TRUE(Settled());
+      }
       ASSERT_EQ(Press(form.Id(), kOk), InputStatus::kOk);
       if (staysOpen) {
         ASSERT_TRUE(Settled());
@@ -76,6 +100,8 @@ TEST_P(FormAutoNumber, InsertFormsKeepCancelAndNumberTheAddedRecords) {
     if (staysOpen) {
       ASSERT_TRUE(form.Win().IsOpen());
       EXPECT_EQ(Trimmed(form.Win().Text(kQty)), std::to_string(2 + c.oks));
+      // The next record starts from the form's first values, or after a save from those saved.
+      EXPECT_EQ(Trimmed(form.Win().Text(kName)), c.save ? c.typed : "");
       ASSERT_EQ(CloseBox(form.Id()), InputStatus::kOk);
     }
     form.Finish();
