@@ -548,10 +548,12 @@ bool XProgram::ClickControl(const std::string& label, const std::string& caption
 }
 
 bool XProgram::ClickModalButton(const std::string& text) {
-  const StateRecord* b = state_.ModalButton(text);
+  // The message box may be in the state before its buttons have their places on the screen.
   int x = 0, y = 0;
-  if (b == nullptr || !b->Centre(&x, &y)) {
-    failedWait_ = "no button " + text + " on screen to click";
+  if (!WaitFor("button " + text + " on screen", [&](const ProgramState& s) {
+        const StateRecord* b = s.ModalButton(text);
+        return b != nullptr && b->Centre(&x, &y);
+      })) {
     return false;
   }
   return input_.Click(x, y);

@@ -169,7 +169,7 @@ class XProgram {
   const ProgramState& State() const { return state_; }
 
   // Clicks the middle of a control, menu or item (of the window with that caption, or the
-  // newest holding it), or of a button of the message box on screen.
+  // newest holding it), or of a button of the message box once it is on screen.
   bool ClickControl(const std::string& label, const std::string& caption = "");
   bool ClickModalButton(const std::string& text);
 
